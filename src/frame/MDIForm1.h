@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QMdiArea;
+class QStatusBar;
+class QTimer;
+
+namespace sora {
+
+class ChildWindow;
+struct Platform;
+
+// The main window: a frame holding the player and ping windows, with the menu, the status bar
+// and the one-minute reload timer. Geometry is in twips: the outer rectangle on the screen.
+class MDIForm1 final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MDIForm1(Platform& platform);
+    ~MDIForm1() override;
+
+    static QString designCaption() { return QStringLiteral("ソラマドORBX"); }
+
+    // Start-up: the whole of it, once.
+    void MDIForm_Load();
+    void DetectRecordingMode();
+
+    // Menu commands and the timer.
+    void M_NewPlayerWindow_Click();
+    void M_NewPingWindow_Click();
+    void M_ReConnect_Click();
+    void M_Config_Click();
+    void M_Ver_Click();
+    void TimTimeInterval_Timer();
+
+    // Closing: saves the state and ends the process.
+    void MDIForm_QueryUnload();
+    void SaveState();
+    // A settings write failed: says so and ends the process; nothing more is written.
+    [[noreturn]] void SettingsWriteFailed();
+
+    // Mouse and keyboard input.
+    void InitInput();
+    void ReleaseInput();
+
+    // The notification-area icon record, filled at the end of start-up.
+    void FillTrayRecord();
+
+    void ShowStatusText(const QString& text);
+    QString statusText() const;
+
+    double Top() const;
+    double Left() const;
+    double Width() const;
+    double Height() const;
+    void SetTop(double twips);
+    void SetLeft(double twips);
+    void SetWidth(double twips);
+    void SetHeight(double twips);
+
+    // The open-window list: index 0 is this window, then the child windows in the order they
+    // were opened. Dialogs are not on it.
+    int windowCount() const { return 1 + static_cast<int>(m_children.size()); }
+    ChildWindow* childAt(int index) const;
+    ChildWindow* activeChild() const;
+
+    Platform& platform() const { return m_platform; }
+
+    QMdiArea* const mdiArea;
+    QStatusBar* const sbURLBar;
+    QTimer* const TimTimeInterval;
+    QAction* const M_NewPlayerWindow;
+    QAction* const M_NewPingWindow;
+    QAction* const M_ReConnect;
+    QAction* const M_Config;
+    QAction* const M_Ver;
+
+    qint16 mInTray = 0;
+    qint16 mTickCount = 0;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void addChild(ChildWindow* child);
+    void restoreWindows();
+    void resizeToOuter();
+
+    Platform& m_platform;
+    QList<QPointer<ChildWindow>> m_children;
+    // Outer size asked for before the window manager framed the window, in pixels.
+    QSize m_wantedOuter;
+    bool m_outerPending = false;
+};
+
+} // namespace sora

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ProgramInfo.h"
+
+namespace sora {
+
+class BrowserFactory;
+class EndProcess;
+class FolderChooser;
+class MessageBoxes;
+class SingleInstance;
+
+// The parts of the machine the program talks to. main() hands in the real ones; tests hand in
+// fakes.
+struct Platform
+{
+    ProgramInfo program;
+    SingleInstance& instance;
+    MessageBoxes& messages;
+    FolderChooser& folders;
+    EndProcess& end;
+    BrowserFactory& browsers;
+};
+
+} // namespace sora

@@ -1,0 +1,83 @@
+#include "Form1.h"
+
+#include "Layout.h"
+#include "UrlValue.h"
+#include "WebBrowser.h"
+#include "app/Defaults.h"
+#include "app/Globals.h"
+#include "platform/Fonts.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace sora {
+
+Form1::Form1(MDIForm1& main, BrowserFactory& browsers)
+    : ChildWindow(main, browsers, caption(), defaults::PlayerGeometry), Frame1(new QFrame(client())),
+      lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1))
+{
+    Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    lbl_title->setFont(msGothic(9));
+    lbl_title->setTextFormat(Qt::PlainText);
+    cmdRec->setFont(msGothic(9));
+
+    WebBrowser1->SetPlace(0, 500, 5535, 4305);
+    m_frame1 = TwipsPlace(Frame1, 0, -60, 5535, 555);
+    m_title = TwipsPlace(lbl_title, 60, 210, 4605, 255);
+    m_rec = TwipsPlace(cmdRec, 4830, 150, 600, 345);
+    // The browser lies over the strip; the strip shows once the browser moves below it.
+    WebBrowser1->widget()->raise();
+    setTabOrder(WebBrowser1->widget(), cmdRec);
+
+    connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::WebBrowser1_DownloadComplete);
+    connect(cmdRec, &QPushButton::clicked, this, &Form1::cmdRec_Click);
+}
+
+void Form1::Form_Load()
+{
+    WebBrowser1->SetTop(0);
+    if (gPremium) {
+        lbl_title->setText(QString());
+        cmdRec->setEnabled(false);
+        m_rec.SetLeft(Width() - 800);
+        cmdRec->setVisible(true);
+    } else {
+        cmdRec->setVisible(false);
+        Frame1->setVisible(false);
+        lbl_title->setVisible(false);
+    }
+}
+
+void Form1::Form_Resize()
+{
+    const WindowLayout l = playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled());
+    applyLayout(l);
+    if (l.frameWidth)
+        m_frame1.SetWidth(*l.frameWidth);
+    if (l.titleWidth)
+        m_title.SetWidth(*l.titleWidth);
+    if (l.recLeft)
+        m_rec.SetLeft(*l.recLeft);
+}
+
+void Form1::WebBrowser1_DownloadComplete()
+{
+    if (!gPremium)
+        return;
+    if (WebBrowser1->LocationURL() == gUrl1) {
+        lbl_title->setText(QString());
+        WebBrowser1->SetTop(0);
+        cmdRec->setEnabled(false);
+        return;
+    }
+    lbl_title->setText(GetUrlValue(WebBrowser1->LocationURL(), QStringLiteral("&title=")));
+    if (!lbl_title->text().isEmpty()) {
+        cmdRec->setEnabled(true);
+        WebBrowser1->SetTop(500);
+    } else {
+        WebBrowser1->SetTop(0);
+    }
+}
+
+} // namespace sora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ChildWindow.h"
+#include "platform/Twips.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace sora {
+
+// The player window: a browser on the station directory and, in recording mode, a title strip
+// with the station's title and the record button.
+class Form1 final : public ChildWindow
+{
+    Q_OBJECT
+public:
+    Form1(MDIForm1& main, BrowserFactory& browsers);
+
+    static QString caption() { return QStringLiteral("ソラマド"); }
+
+    QFrame* const Frame1;
+    QLabel* const lbl_title;
+    QPushButton* const cmdRec;
+
+    void Form_Load();
+    void Form_Resize() override;
+    void WebBrowser1_DownloadComplete();
+    void cmdRec_Click();
+
+    // Places of the strip's controls, in twips.
+    const TwipsPlace& frame1Place() const { return m_frame1; }
+    const TwipsPlace& titlePlace() const { return m_title; }
+    const TwipsPlace& recPlace() const { return m_rec; }
+
+private:
+    TwipsPlace m_frame1;
+    TwipsPlace m_title;
+    TwipsPlace m_rec;
+};
+
+} // namespace sora

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ChildWindow.h"
+
+namespace sora {
+
+// The ping window: one browser on the server's survival-check page.
+class Form2 final : public ChildWindow
+{
+    Q_OBJECT
+public:
+    Form2(MDIForm1& main, BrowserFactory& browsers);
+
+    static QString caption() { return QStringLiteral("霧里庵生存確認所"); }
+
+    void Form_Resize() override;
+};
+
+} // namespace sora

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace sora {
+
+// The embedded browser of a child window. Navigate starts loading and returns at once;
+// LocationURL is the address of the page shown, equal to the text last passed to Navigate
+// while that page is shown. Place and size are in twips inside the window's client area.
+class WebBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    explicit WebBrowser(QObject* parent = nullptr) : QObject(parent) {}
+    ~WebBrowser() override = default;
+
+    virtual QWidget* widget() = 0;
+    virtual void Navigate(const QString& address) = 0;
+    // One step through the history; false when there is no such step.
+    virtual bool GoBack() = 0;
+    virtual bool GoForward() = 0;
+    virtual QString LocationURL() const = 0;
+
+    double Top() const { return m_top; }
+    double Width() const { return m_width; }
+    double Height() const { return m_height; }
+    void SetTop(double twips);
+    void SetWidth(double twips);
+    void SetHeight(double twips);
+    // Design place: left, top, width, height at once.
+    void SetPlace(double left, double top, double width, double height);
+
+signals:
+    void StatusTextChange(const QString& text);
+    // After each finished load, when LocationURL already reports the new page.
+    void DownloadComplete();
+
+private:
+    void applyPlace();
+
+    double m_left = 0;
+    double m_top = 0;
+    double m_width = 0;
+    double m_height = 0;
+};
+
+// Makes the browser of each new child window.
+class BrowserFactory
+{
+public:
+    virtual ~BrowserFactory() = default;
+    // The browser's widget is a child of `parent`, and the browser goes with its widget.
+    virtual WebBrowser* create(QWidget* parent) = 0;
+};
+
+} // namespace sora

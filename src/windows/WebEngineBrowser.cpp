@@ -1,0 +1,94 @@
+#include "WebEngineBrowser.h"
+
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace sora {
+
+namespace {
+
+const QString kLoading = QStringLiteral("ページを読み込んでいます...");
+const QString kDone = QStringLiteral("ページが表示されました");
+const QString kFailed = QStringLiteral("ページを表示できませんでした");
+
+QUrl parsed(const QString& address) { return QUrl::fromUserInput(address); }
+
+} // namespace
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(parent))
+{
+    setParent(m_view);
+    // Station pages start their stream on opening, as the directory expects.
+    m_view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+
+    connect(m_view, &QWebEngineView::loadStarted, this, [this] { emit StatusTextChange(kLoading); });
+    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        emit StatusTextChange(ok ? kDone : kFailed);
+        emit DownloadComplete();
+    });
+    connect(m_view->page(), &QWebEnginePage::linkHovered, this, [this](const QString& url) {
+        emit StatusTextChange(url.isEmpty() ? QString() : displayAddress(QUrl(url)));
+    });
+}
+
+QWidget* WebEngineBrowser::widget() { return m_view; }
+
+void WebEngineBrowser::Navigate(const QString& address)
+{
+    m_navigated = address;
+    m_view->load(parsed(address));
+}
+
+bool WebEngineBrowser::GoBack()
+{
+    if (!m_view->history()->canGoBack())
+        return false;
+    m_view->back();
+    return true;
+}
+
+bool WebEngineBrowser::GoForward()
+{
+    if (!m_view->history()->canGoForward())
+        return false;
+    m_view->forward();
+    return true;
+}
+
+QString WebEngineBrowser::LocationURL() const
+{
+    const QUrl shown = m_view->url();
+    if (!m_navigated.isNull() && sameAddress(shown, parsed(m_navigated)))
+        return m_navigated;
+    return displayAddress(shown);
+}
+
+bool WebEngineBrowser::sameAddress(const QUrl& a, const QUrl& b)
+{
+    if (!a.isValid() || !b.isValid())
+        return false;
+    auto normal = [](const QUrl& u) {
+        QUrl n = u.adjusted(QUrl::NormalizePathSegments);
+        n.setScheme(n.scheme().toLower());
+        n.setHost(n.host().toLower());
+        if (n.path().isEmpty() && !n.host().isEmpty())
+            n.setPath(QStringLiteral("/"));
+        const int defaultPort = n.scheme() == u"https" ? 443 : (n.scheme() == u"http" ? 80 : -1);
+        if (n.port() == defaultPort)
+            n.setPort(-1);
+        return n.toString(QUrl::FullyDecoded);
+    };
+    return normal(a) == normal(b);
+}
+
+QString WebEngineBrowser::displayAddress(const QUrl& url)
+{
+    return url.toDisplayString(QUrl::PrettyDecoded);
+}
+
+WebBrowser* WebEngineBrowserFactory::create(QWidget* parent) { return new WebEngineBrowser(parent); }
+
+} // namespace sora
