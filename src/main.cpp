@@ -1,14 +1,18 @@
-#include "app/Globals.h"
 #include "frame/MDIForm1.h"
+#include "frame/SystemTrayIcon.h"
+#include "frame/XInput2Backend.h"
+#include "platform/DetachedProcessLauncher.h"
 #include "platform/EndProcess.h"
 #include "platform/FolderChooser.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "windows/WebEngineBrowser.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 #include <csignal>
 
@@ -28,9 +32,19 @@ int main(int argc, char* argv[])
     sora::QtFolderChooser folders;
     sora::RealEndProcess end;
     sora::WebEngineBrowserFactory browsers;
-    sora::Platform platform{sora::ProgramInfo::fromRunningExecutable(), instance, messages, folders, end, browsers};
+    sora::DetachedProcessLauncher launcher;
+    sora::XInput2Backend input;
+    sora::SystemTrayIcon tray;
+    sora::Platform platform{sora::ProgramInfo::fromRunningExecutable(), instance, messages, folders, end, browsers,
+                            launcher, input, tray};
 
     sora::MDIForm1 main(platform);
+    // Every way a close is asked for ends in the same save: the close box and the window manager
+    // (closeEvent), the desktop session ending, and termination signals.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &main,
+                     [&main](QSessionManager&) { main.MDIForm_QueryUnload(); });
+    sora::watchTerminationSignals(&main, [&main] { main.MDIForm_QueryUnload(); });
+
     main.MDIForm_Load();
     return QApplication::exec();
 }

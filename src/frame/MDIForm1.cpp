@@ -1,5 +1,8 @@
 #include "MDIForm1.h"
 
+#include "dialogs/Form3.h"
+#include "dialogs/frmConfig.h"
+#include "dialogs/frmTimeInterval.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "windows/ChildWindow.h"
@@ -45,7 +48,15 @@ MDIForm1::MDIForm1(Platform& platform)
     TimTimeInterval->start();
 }
 
-MDIForm1::~MDIForm1() = default;
+MDIForm1::~MDIForm1()
+{
+    // Dialogs have no owner, so they would outlive this window otherwise.
+    closeDialogs();
+    // The child windows go with the workspace after this body; they must not reach the list then.
+    for (const QPointer<ChildWindow>& child : std::as_const(m_children))
+        if (child)
+            disconnect(child, nullptr, this, nullptr);
+}
 
 void MDIForm1::ShowStatusText(const QString& text) { sbURLBar->showMessage(text); }
 
@@ -89,6 +100,8 @@ void MDIForm1::resizeToOuter()
 void MDIForm1::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
+    if (m_outerPending && !(frameGeometry().size() - size()).isNull())
+        resizeToOuter();
     if (!m_outerPending)
         return;
     auto* poll = new QTimer(this);
@@ -133,6 +146,19 @@ bool MDIForm1::event(QEvent* e)
     default:
         return QMainWindow::event(e);
     }
+}
+
+void MDIForm1::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange)
+        MDIForm_Resize();
+}
+
+void MDIForm1::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    MDIForm_Resize();
 }
 
 void MDIForm1::closeEvent(QCloseEvent* e)

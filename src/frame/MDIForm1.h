@@ -1,8 +1,12 @@
 #pragma once
 
+#include "DirectInput.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+
+#include <memory>
 
 class QAction;
 class QMdiArea;
@@ -12,11 +16,14 @@ class QTimer;
 namespace sora {
 
 class ChildWindow;
+class Form3;
+class frmConfig;
+class frmTimeInterval;
 struct Platform;
 
 // The main window: a frame holding the player and ping windows, with the menu, the status bar
 // and the one-minute reload timer. Geometry is in twips: the outer rectangle on the screen.
-class MDIForm1 final : public QMainWindow
+class MDIForm1 final : public QMainWindow, public DirectXEvent8
 {
     Q_OBJECT
 public:
@@ -43,12 +50,22 @@ public:
     // A settings write failed: says so and ends the process; nothing more is written.
     [[noreturn]] void SettingsWriteFailed();
 
-    // Mouse and keyboard input.
+    // Mouse and keyboard input: the side buttons move the active child's browser.
     void InitInput();
+    void DXCallback(qint32 eventId) override;
+    bool CursorInMainWindow() const;
     void ReleaseInput();
 
-    // The notification-area icon record, filled at the end of start-up.
+    // The notification-area icon: minimising hides the window behind it.
     void FillTrayRecord();
+    void MDIForm_Resize();
+    // A message that happened over the icon (WM_LBUTTONDBLCLK restores the window).
+    void MDIForm_MouseMove(quint32 messageCode);
+
+    // The dialogs, each open at most once; null while closed.
+    frmConfig* configDialog() const;
+    frmTimeInterval* timeIntervalDialog() const;
+    Form3* versionDialog() const;
 
     void ShowStatusText(const QString& text);
     QString statusText() const;
@@ -79,6 +96,12 @@ public:
     QAction* const M_Config;
     QAction* const M_Ver;
 
+    std::unique_ptr<DirectX8> mDx;
+    std::unique_ptr<DirectInput8> mDi;
+    std::unique_ptr<DirectInputDevice8> mMouseDevice;
+    qint32 mMouseEvent = 0;
+    std::unique_ptr<DirectInputDevice8> mKeyboardDevice;
+    qint32 mKeyboardEvent = 0;
     qint16 mInTray = 0;
     qint16 mTickCount = 0;
 
@@ -86,14 +109,20 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void addChild(ChildWindow* child);
     void restoreWindows();
+    void closeDialogs();
     void resizeToOuter();
 
     Platform& m_platform;
     QList<QPointer<ChildWindow>> m_children;
+    QPointer<frmConfig> m_config;
+    QPointer<frmTimeInterval> m_timeInterval;
+    QPointer<Form3> m_version;
     // Outer size asked for before the window manager framed the window, in pixels.
     QSize m_wantedOuter;
     bool m_outerPending = false;

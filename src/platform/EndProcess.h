@@ -7,13 +7,17 @@ class EndProcess
 {
 public:
     virtual ~EndProcess() = default;
-    [[noreturn]] virtual void end(int exitCode) = 0;
+    [[noreturn]] void end(int exitCode);
+
+protected:
+    // Must not return: the real one exits, a test's fake throws.
+    virtual void doEnd(int exitCode) = 0;
 };
 
 class RealEndProcess final : public EndProcess
 {
-public:
-    [[noreturn]] void end(int exitCode) override;
+protected:
+    void doEnd(int exitCode) override;
 };
 
 } // namespace sora

@@ -7,7 +7,10 @@ namespace sora {
 class BrowserFactory;
 class EndProcess;
 class FolderChooser;
+class InputBackend;
 class MessageBoxes;
+class NotifyIcon;
+class ProcessLauncher;
 class SingleInstance;
 
 // The parts of the machine the program talks to. main() hands in the real ones; tests hand in
@@ -20,6 +23,9 @@ struct Platform
     FolderChooser& folders;
     EndProcess& end;
     BrowserFactory& browsers;
+    ProcessLauncher& launcher;
+    InputBackend& input;
+    NotifyIcon& tray;
 };
 
 } // namespace sora

@@ -1,0 +1,46 @@
+// The menu entries that show dialogs. Each dialog exists at most once and is shown modeless,
+// without an owner: the main window and its child windows stay usable meanwhile.
+#include "MDIForm1.h"
+#include "app/Globals.h"
+#include "dialogs/Form3.h"
+#include "dialogs/frmConfig.h"
+#include "dialogs/frmTimeInterval.h"
+
+namespace sora {
+
+namespace {
+
+template <typename Dialog> void showOnce(QPointer<Dialog>& dialog, MDIForm1& main)
+{
+    if (!dialog)
+        dialog = new Dialog(main); // loads itself
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+void MDIForm1::M_Config_Click()
+{
+    // The mode is read at every click.
+    if (gPremium)
+        showOnce(m_config, *this);
+    else
+        showOnce(m_timeInterval, *this);
+}
+
+void MDIForm1::M_Ver_Click() { showOnce(m_version, *this); }
+
+frmConfig* MDIForm1::configDialog() const { return m_config; }
+frmTimeInterval* MDIForm1::timeIntervalDialog() const { return m_timeInterval; }
+Form3* MDIForm1::versionDialog() const { return m_version; }
+
+void MDIForm1::closeDialogs()
+{
+    delete m_config.data();
+    delete m_timeInterval.data();
+    delete m_version.data();
+}
+
+} // namespace sora

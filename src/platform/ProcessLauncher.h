@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace sora {
+
+// A program to start and forget.
+struct LaunchRequest
+{
+    QString program;          // as the command line names it, e.g. "./streamripper.exe"
+    QStringList arguments;    // each reaches the program as exactly one argument
+    QString workingDirectory; // the program starts here
+    QString title;            // title of its terminal window, where it gets one
+    QString logFile;          // its output, when there is no terminal to show it in
+};
+
+// Starts programs that outlive this one: in their own session, never waited for, no handle kept.
+class ProcessLauncher
+{
+public:
+    virtual ~ProcessLauncher() = default;
+    // False, with the reason in `error` (Japanese, for the user), when the program did not start.
+    virtual bool startDetached(const LaunchRequest& request, QString* error) = 0;
+};
+
+} // namespace sora

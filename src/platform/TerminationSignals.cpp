@@ -1,0 +1,7 @@
+#include "TerminationSignals.h"
+
+namespace sora {
+
+void watchTerminationSignals(QObject*, std::function<void()>) {}
+
+} // namespace sora

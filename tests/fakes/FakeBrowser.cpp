@@ -1,0 +1,52 @@
+#include "FakeBrowser.h"
+
+#include <QWidget>
+
+namespace sora::fakes {
+
+FakeBrowser::FakeBrowser(QWidget* parent) : m_widget(new QWidget(parent)) { setParent(m_widget); }
+
+void FakeBrowser::push(const QString& address)
+{
+    while (m_history.size() > m_index + 1)
+        m_history.removeLast();
+    m_history.append(address);
+    ++m_index;
+}
+
+void FakeBrowser::Navigate(const QString& address)
+{
+    navigations.append(address);
+    push(address);
+}
+
+void FakeBrowser::userOpens(const QString& address) { push(address); }
+
+bool FakeBrowser::GoBack()
+{
+    if (m_index <= 0)
+        return false;
+    --m_index;
+    ++backSteps;
+    return true;
+}
+
+bool FakeBrowser::GoForward()
+{
+    if (m_index + 1 >= m_history.size())
+        return false;
+    ++m_index;
+    ++forwardSteps;
+    return true;
+}
+
+QString FakeBrowser::LocationURL() const { return m_index >= 0 ? m_history.at(m_index) : QString(); }
+
+WebBrowser* FakeBrowserFactory::create(QWidget* parent)
+{
+    auto* b = new FakeBrowser(parent);
+    created.append(b);
+    return b;
+}
+
+} // namespace sora::fakes

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "windows/WebBrowser.h"
+
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+
+class QWidget;
+
+namespace sora::fakes {
+
+// A browser with a scripted history: Navigate and the user's own clicks add pages, back and
+// forward move through them. Loads finish only when the test says so.
+class FakeBrowser final : public WebBrowser
+{
+    Q_OBJECT
+public:
+    explicit FakeBrowser(QWidget* parent);
+
+    QWidget* widget() override { return m_widget; }
+    void Navigate(const QString& address) override;
+    bool GoBack() override;
+    bool GoForward() override;
+    QString LocationURL() const override;
+
+    // The user follows a link to `address`.
+    void userOpens(const QString& address);
+    // The page shown finished loading.
+    void finishLoad() { emit DownloadComplete(); }
+    void reportStatus(const QString& text) { emit StatusTextChange(text); }
+
+    QStringList navigations; // every address passed to Navigate, in order
+    int backSteps = 0;
+    int forwardSteps = 0;
+
+private:
+    void push(const QString& address);
+
+    QWidget* m_widget;
+    QStringList m_history;
+    int m_index = -1;
+};
+
+class FakeBrowserFactory final : public BrowserFactory
+{
+public:
+    WebBrowser* create(QWidget* parent) override;
+    QList<QPointer<FakeBrowser>> created;
+};
+
+} // namespace sora::fakes

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "frame/NotifyIcon.h"
+
+namespace sora::fakes {
+
+class FakeNotifyIcon final : public NotifyIcon
+{
+public:
+    bool available = true;
+    int adds = 0;
+    int removes = 0;
+    bool shown = false;
+    NOTIFYICONDATAA lastData;
+
+    bool isAvailable() const override { return available; }
+    bool add(const NOTIFYICONDATAA& data) override
+    {
+        ++adds;
+        lastData = data;
+        shown = available;
+        return available;
+    }
+    bool remove(const NOTIFYICONDATAA& data) override
+    {
+        ++removes;
+        lastData = data;
+        shown = false;
+        return true;
+    }
+    // The user does something over the icon.
+    void send(quint32 message)
+    {
+        if (onMessage)
+            onMessage(message);
+    }
+};
+
+} // namespace sora::fakes
