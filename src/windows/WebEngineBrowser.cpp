@@ -1,7 +1,11 @@
 #include "WebEngineBrowser.h"
 
+#include <QUuid>
+#include <functional>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -15,17 +19,67 @@ const QString kFailed = QStringLiteral("ページを表示できませんでし�
 
 QUrl parsed(const QString& address) { return QUrl::fromUserInput(address); }
 
+// A page's load event waits for its media: a station page's stream can hold it back for seconds
+// or for good. The page is downloaded once its document is ready, so a script in a world of our
+// own reports that moment through the console, with a token the page cannot know.
+class BrowserPage final : public QWebEnginePage
+{
+public:
+    explicit BrowserPage(QObject* parent) : QWebEnginePage(parent)
+    {
+        QWebEngineScript ready;
+        ready.setName(QStringLiteral("sora-document-ready"));
+        ready.setInjectionPoint(QWebEngineScript::DocumentReady);
+        ready.setWorldId(QWebEngineScript::ApplicationWorld);
+        ready.setRunsOnSubFrames(false);
+        ready.setSourceCode(QStringLiteral("console.info(%1);").arg(quoted(token())));
+        scripts().insert(ready);
+    }
+
+    std::function<void()> onDocumentReady;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
+                                  const QString&) override
+    {
+        if (message == token() && onDocumentReady)
+            onDocumentReady();
+    }
+
+private:
+    static const QString& token()
+    {
+        static const QString t = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        return t;
+    }
+    static QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+};
+
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(parent))
 {
     setParent(m_view);
+    auto* page = new BrowserPage(m_view);
+    m_view->setPage(page);
+    page->onDocumentReady = [this] {
+        m_reportedThisLoad = true;
+        emit StatusTextChange(kDone);
+        emit DownloadComplete();
+    };
     // Station pages start their stream on opening, as the directory expects.
     m_view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
 
-    connect(m_view, &QWebEngineView::loadStarted, this, [this] { emit StatusTextChange(kLoading); });
+    connect(m_view, &QWebEngineView::loadStarted, this, [this] {
+        m_reportedThisLoad = false;
+        emit StatusTextChange(kLoading);
+    });
+    // Loads without a document of their own (errors, downloads) are reported when they end.
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        if (m_reportedThisLoad && ok)
+            return;
+        m_reportedThisLoad = true;
         emit StatusTextChange(ok ? kDone : kFailed);
         emit DownloadComplete();
     });

@@ -30,6 +30,7 @@ public:
 private:
     QWebEngineView* m_view;
     QString m_navigated; // text last passed to Navigate
+    bool m_reportedThisLoad = false;
 };
 
 class WebEngineBrowserFactory final : public BrowserFactory
