@@ -27,6 +27,9 @@ MDIForm1::MDIForm1(Platform& platform)
     setWindowTitle(designCaption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
     setCentralWidget(mdiArea);
+    // Each child keeps the state it was given: activating one must not maximise it because
+    // another one is maximised.
+    mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     // The workspace keeps Qt's application-workspace colour: the palette's dark shade.
     mdiArea->setBackground(palette().brush(QPalette::Dark));
 
@@ -52,10 +55,8 @@ MDIForm1::~MDIForm1()
 {
     // Dialogs have no owner, so they would outlive this window otherwise.
     closeDialogs();
-    // The child windows go with the workspace after this body; they must not reach the list then.
-    for (const QPointer<ChildWindow>& child : std::as_const(m_children))
-        if (child)
-            disconnect(child, nullptr, this, nullptr);
+    // Child windows take themselves off the list as they go, so they must go while it exists.
+    qDeleteAll(QList<ChildWindow*>(m_children));
 }
 
 void MDIForm1::ShowStatusText(const QString& text) { sbURLBar->showMessage(text); }
@@ -123,7 +124,7 @@ ChildWindow* MDIForm1::childAt(int index) const
 {
     if (index < 1 || index > m_children.size())
         return nullptr;
-    return m_children.at(index - 1).data();
+    return m_children.at(index - 1);
 }
 
 ChildWindow* MDIForm1::activeChild() const { return qobject_cast<ChildWindow*>(mdiArea->activeSubWindow()); }
@@ -131,9 +132,6 @@ ChildWindow* MDIForm1::activeChild() const { return qobject_cast<ChildWindow*>(m
 void MDIForm1::addChild(ChildWindow* child)
 {
     m_children.append(child);
-    connect(child, &QObject::destroyed, this, [this](QObject* gone) {
-        m_children.removeIf([gone](const QPointer<ChildWindow>& w) { return w.isNull() || w.data() == gone; });
-    });
     mdiArea->addSubWindow(child);
 }
 

@@ -84,6 +84,8 @@ public:
     int windowCount() const { return 1 + static_cast<int>(m_children.size()); }
     ChildWindow* childAt(int index) const;
     ChildWindow* activeChild() const;
+    // A child window leaves the list as it is destroyed.
+    void removeChild(ChildWindow* child) { m_children.removeOne(child); }
 
     Platform& platform() const { return m_platform; }
 
@@ -119,7 +121,7 @@ private:
     void resizeToOuter();
 
     Platform& m_platform;
-    QList<QPointer<ChildWindow>> m_children;
+    QList<ChildWindow*> m_children;
     QPointer<frmConfig> m_config;
     QPointer<frmTimeInterval> m_timeInterval;
     QPointer<Form3> m_version;

@@ -22,7 +22,7 @@ ChildWindow::ChildWindow(MDIForm1& main, BrowserFactory& browsers, const QString
     resize(twips::toSizePixelsX(size.width), twips::toSizePixelsY(size.height));
 }
 
-ChildWindow::~ChildWindow() = default;
+ChildWindow::~ChildWindow() { m_main.removeChild(this); }
 
 double ChildWindow::Top() const { return twips::fromPixelsY(y()); }
 double ChildWindow::Left() const { return twips::fromPixelsX(x()); }
