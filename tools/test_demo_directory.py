@@ -23,7 +23,7 @@ def start_server(tmp):
     log, ready = os.path.join(tmp, "log"), os.path.join(tmp, "ready")
     proc = subprocess.Popen(
         [sys.executable, str(SERVER), "--port", "0", "--stream-port", "0",
-         "--log", log, "--ready-file", ready],
+         "--log", log, "--ready-file", ready, "--burst-seconds", "4"],
         stderr=subprocess.PIPE, text=True)
     deadline = time.monotonic() + 10
     while not os.path.exists(ready):
