@@ -69,6 +69,10 @@ std::optional<QByteArray> encode(const QString& text)
     if (iconv(conv.handle(), nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1))
         return std::nullopt;
     out.truncate(out.size() - static_cast<qsizetype>(outLeft));
+    // iconv maps some characters to look-alikes ("£" to the full-width "￡"); a path stored that
+    // way would name another folder when read back, so only a faithful encoding counts.
+    if (decode(out) != text)
+        return std::nullopt;
     return out;
 }
 
