@@ -1,14 +1,174 @@
 #include "frmConfig.h"
 
+#include "IntervalText.h"
+#include "app/Cp932.h"
+#include "app/Globals.h"
+#include "app/Settings.h"
+#include "frame/MDIForm1.h"
+#include "platform/FolderChooser.h"
+#include "platform/Fonts.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
 namespace sora {
 
-frmConfig::frmConfig(MDIForm1& main) : m_main(main)
+frmConfig::frmConfig(MDIForm1& main)
+    : txtRecFolder(new QLineEdit(this)), Label2(new QLabel(QStringLiteral("録音フォルダ"), this)),
+      cmdDir1(new QPushButton(QStringLiteral("開く"), this)),
+      cmdMinus(new QPushButton(QStringLiteral("▼"), this)),
+      cmdPlus(new QPushButton(QStringLiteral("▲"), this)), txt_TimeInterval(new QLineEdit(this)),
+      Label1(new QLabel(QStringLiteral("分毎に番組表を更新する"), this)), m_main(main)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("設定"));
+    setWindowIcon(main.windowIcon());
+    // A fixed dialog border: a close box, nothing to minimise, maximise or resize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFont(msGothic(9));
+    cmdMinus->setFont(msGothic(6));
+    cmdPlus->setFont(msGothic(6));
+    for (QLabel* label : {Label2, Label1})
+        label->setTextFormat(Qt::PlainText);
+    // No default button: Enter in a box must not open the chooser or step the interval.
+    for (QPushButton* button : {cmdDir1, cmdMinus, cmdPlus}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    twips::place(txtRecFolder, 30, 1200, 9135, 375);
+    twips::place(Label2, 30, 810, 1275, 315);
+    twips::place(cmdDir1, 9240, 1200, 525, 405);
+    twips::place(cmdMinus, 570, 270, 435, 195);
+    twips::place(cmdPlus, 570, 90, 435, 195);
+    twips::place(txt_TimeInterval, 60, 60, 495, 375);
+    twips::place(Label1, 1080, 180, 2415, 285);
+    setTabOrder(txtRecFolder, cmdDir1);
+    setTabOrder(cmdDir1, cmdMinus);
+    setTabOrder(cmdMinus, cmdPlus);
+    setTabOrder(cmdPlus, txt_TimeInterval);
+    txtRecFolder->setFocus();
+
+    const QSize client(twips::toPixelsX(ClientWidth), twips::toPixelsY(ClientHeight));
+    setFixedSize(client);
+    // Centred on the screen the main window is on.
+    const QScreen* screen = main.screen() ? main.screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - QPoint(client.width() / 2, client.height() / 2));
+
+    connect(cmdPlus, &QPushButton::clicked, this, &frmConfig::cmdPlus_Click);
+    connect(cmdMinus, &QPushButton::clicked, this, &frmConfig::cmdMinus_Click);
+    connect(cmdDir1, &QPushButton::clicked, this, &frmConfig::cmdDir1_Click);
+
     Form_Load();
 }
 
-void frmConfig::Form_Load() {}
+void frmConfig::Form_Load()
+{
+    txtRecFolder->setText(gRecFolder);
+    txt_TimeInterval->setText(QString::number(gTimeInterval));
+}
+
+void frmConfig::cmdPlus_Click()
+{
+    txt_TimeInterval->setText(stepIntervalUp(txt_TimeInterval->text()));
+}
+
+void frmConfig::cmdMinus_Click()
+{
+    txt_TimeInterval->setText(stepIntervalDown(txt_TimeInterval->text()));
+}
+
+void frmConfig::cmdDir1_Click()
+{
+    const QString current = txtRecFolder->text();
+    const QString chosen =
+        m_main.platform().folders.choose(this, QStringLiteral("録音フォルダ設定"), current);
+    // A cancelled chooser reports the box's own text: the box stays as it was.
+    if (chosen == current)
+        return;
+    // Everything up to and including the last separator; nothing when there is none.
+    txtRecFolder->setText(chosen.left(chosen.lastIndexOf(u'/') + 1));
+}
+
+std::optional<QString> frmConfig::inputProblem() const
+{
+    if (!intervalFromText(txt_TimeInterval->text()))
+        return QStringLiteral("更新間隔は 32767 までの整数（分）で入力してください。");
+    const QString folder = txtRecFolder->text();
+    // The settings file holds code page 932 text, one value per line.
+    if (!cp932::encode(folder) || folder.contains(u'\r') || folder.contains(u'\n'))
+        return QStringLiteral("録音フォルダに使えない文字が含まれています。");
+    return std::nullopt;
+}
+
+void frmConfig::Form_Unload(bool& cancel)
+{
+    MessageBoxes& messages = m_main.platform().messages;
+    switch (
+        messages.show(this, QStringLiteral("保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question)) {
+    case MsgResult::Yes:
+        if (txtRecFolder->text().isEmpty()) {
+            messages.show(this, QStringLiteral("保存パスは必ず設定してください。"), MsgButtons::Ok,
+                          MsgIcon::Information);
+            cancel = true;
+            return;
+        }
+        // Typed text that cannot be kept is refused here, before anything is written or changed.
+        if (const std::optional<QString> problem = inputProblem()) {
+            messages.show(this, *problem, MsgButtons::Ok, MsgIcon::Information);
+            cancel = true;
+            return;
+        }
+        SaveConfig();
+        return;
+    case MsgResult::No:
+        return;
+    case MsgResult::Cancel:
+    case MsgResult::Ok:
+        cancel = true;
+        return;
+    }
+}
+
+void frmConfig::SaveConfig()
+{
+    const bool written = WriteSetting(QStringLiteral("Setting"), QStringLiteral("RF"), txtRecFolder->text());
+    gRecFolder = txtRecFolder->text();
+    // The interval reaches the file with the rest of the state at exit.
+    if (const std::optional<qint16> interval = intervalFromText(txt_TimeInterval->text()))
+        gTimeInterval = *interval;
+    if (!written)
+        m_main.SettingsWriteFailed();
+}
+
+void frmConfig::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void frmConfig::keyPressEvent(QKeyEvent* event)
+{
+    // The dialog closes only through its close box: Escape would reject it without the save question.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
 
 } // namespace sora

@@ -1,12 +1,261 @@
 #include "DetachedProcessLauncher.h"
 
+#include <QByteArray>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
 namespace sora {
 
-bool DetachedProcessLauncher::startDetached(const LaunchRequest&, QString* error)
+namespace {
+
+// What went wrong on the way to exec, sent back to the caller through a close-on-exec pipe: the
+// pipe reaches end-of-file without a report exactly when exec succeeded.
+enum class Step : int
 {
-    if (error)
-        *error = QStringLiteral("未実装");
-    return false;
+    Session,
+    Fork,
+    Directory,
+    Exec
+};
+
+struct Report
+{
+    Step step;
+    int error;
+};
+
+void report(int fd, Step step, int err)
+{
+    const Report r{step, err};
+    [[maybe_unused]] const ssize_t n = ::write(fd, &r, sizeof r);
+}
+
+// A descriptor above the standard three, so moving it onto 0, 1 or 2 in the child never
+// overwrites another one we still need.
+int aboveStandard(int fd)
+{
+    if (fd < 0 || fd > 2)
+        return fd;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    ::close(fd);
+    return moved;
+}
+
+int openCloseOnExec(const QString& path, int flags)
+{
+    return aboveStandard(::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0644));
+}
+
+QString reason(const QString& what, int err)
+{
+    return what + QStringLiteral("（") + qt_error_string(err) + u'）';
+}
+
+// Everything the child needs, prepared before fork: between fork and exec only
+// async-signal-safe calls are allowed, as other threads may hold locks.
+struct ChildPlan
+{
+    std::string path;
+    std::vector<std::string> argv;
+    std::string directory;
+    int in = -1;
+    int out = -1;
+    int reportFd = -1;
+    rlim_t maxFd = 1024;
+};
+
+[[noreturn]] void runChild(const ChildPlan& plan, char* const* argv)
+{
+    // Its own session: no terminal of ours, no signal meant for our process group reaches it.
+    if (::setsid() < 0) {
+        report(plan.reportFd, Step::Session, errno);
+        ::_exit(127);
+    }
+    // Forked once more so it is no session leader (it can never take a controlling terminal) and
+    // belongs to init, not to us: nobody here waits for it.
+    const pid_t grandchild = ::fork();
+    if (grandchild < 0) {
+        report(plan.reportFd, Step::Fork, errno);
+        ::_exit(127);
+    }
+    if (grandchild > 0)
+        ::_exit(0);
+
+    if (::chdir(plan.directory.c_str()) < 0) {
+        report(plan.reportFd, Step::Directory, errno);
+        ::_exit(127);
+    }
+    ::dup2(plan.in, STDIN_FILENO);
+    ::dup2(plan.out, STDOUT_FILENO);
+    ::dup2(plan.out, STDERR_FILENO);
+
+    // Signals we ignore (SIGXFSZ, SIGPIPE) would stay ignored across exec; the program gets the
+    // defaults and an empty mask.
+    struct sigaction defaults = {};
+    defaults.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig)
+        if (sig != SIGKILL && sig != SIGSTOP)
+            ::sigaction(sig, &defaults, nullptr);
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    // No descriptor of ours (display connection, settings, lock) may live on in the program.
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) < 0)
+        for (rlim_t fd = 3; fd < plan.maxFd; ++fd)
+            ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+
+    ::execv(plan.path.c_str(), argv);
+    report(plan.reportFd, Step::Exec, errno);
+    ::_exit(127);
+}
+
+} // namespace
+
+DetachedProcessLauncher::DetachedProcessLauncher() : m_lookUp(true) {}
+
+DetachedProcessLauncher::DetachedProcessLauncher(QString terminal)
+    : m_lookUp(false), m_terminal(std::move(terminal))
+{
+}
+
+QString DetachedProcessLauncher::terminal() const
+{
+    if (!m_lookUp)
+        return m_terminal;
+    // Looked up at each start: a terminal installed meanwhile is used, one removed is not.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QString();
+    return QStandardPaths::findExecutable(QStringLiteral("xterm"));
+}
+
+bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QString* error)
+{
+    const auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+
+    const QString directory = request.workingDirectory;
+    if (directory.isEmpty() || !QFileInfo(directory).isDir())
+        return fail(QStringLiteral("作業フォルダがありません。\r\n") + directory);
+    const QFileInfo program(QDir(directory), request.program);
+    if (request.program.isEmpty() || !program.isFile() || !program.isExecutable())
+        return fail(QStringLiteral("プログラムが見つからないか、実行できません。\r\n") +
+                    QDir::cleanPath(program.filePath()));
+    // exec takes each argument up to its first NUL: one would silently cut it short.
+    for (const QString& argument : request.arguments + QStringList{request.program, request.title})
+        if (argument.contains(QChar(u'\0')))
+            return fail(QStringLiteral("引数に使えない文字が含まれています。"));
+
+    ChildPlan plan;
+    plan.directory = QFile::encodeName(directory).toStdString();
+    // A name without "/" would be looked up on PATH by the terminal; ours always names a file.
+    const QString programName =
+        request.program.contains(u'/') ? request.program : QStringLiteral("./") + request.program;
+    QStringList argv;
+    const QString shownIn = terminal();
+    if (!shownIn.isEmpty()) {
+        // Iconic: it starts minimised, for the user to look at or close to stop the program. The
+        // terminal execs the words after -e directly; only a lone word that fails to exec would go
+        // to a shell, and the program was found executable above.
+        const QString title = request.title.isEmpty() ? programName : request.title;
+        argv =
+            QStringList{shownIn, QStringLiteral("-iconic"), QStringLiteral("-T"), title, QStringLiteral("-n"),
+                        title,   QStringLiteral("-e"),      programName} +
+            request.arguments;
+        plan.path = QFile::encodeName(shownIn).toStdString();
+    } else {
+        argv = QStringList{programName} + request.arguments;
+        plan.path = QFile::encodeName(programName).toStdString();
+    }
+    for (const QString& a : std::as_const(argv))
+        plan.argv.push_back(QFile::encodeName(a).toStdString());
+    std::vector<char*> argp;
+    for (std::string& a : plan.argv)
+        argp.push_back(a.data());
+    argp.push_back(nullptr);
+
+    struct rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        plan.maxFd = limit.rlim_cur;
+
+    plan.in = openCloseOnExec(QStringLiteral("/dev/null"), O_RDONLY);
+    if (shownIn.isEmpty() && !request.logFile.isEmpty()) {
+        plan.out = openCloseOnExec(QDir(directory).filePath(request.logFile), O_WRONLY | O_CREAT | O_APPEND);
+        if (plan.out < 0) {
+            const int err = errno;
+            if (plan.in >= 0)
+                ::close(plan.in);
+            return fail(reason(QStringLiteral("ログファイルを開けません。\r\n") + request.logFile, err));
+        }
+        // One line per start, so the runs in the log can be told apart; on a line of its own, as a
+        // recorder's progress display may have left the last line open.
+        const QByteArray header = QByteArray(::lseek(plan.out, 0, SEEK_END) > 0 ? "\n" : "") +
+                                  QFile::encodeName(QDateTime::currentDateTime().toString(Qt::ISODate) +
+                                                    u' ' + argv.join(u' ') + u'\n');
+        [[maybe_unused]] const ssize_t n =
+            ::write(plan.out, header.constData(), static_cast<size_t>(header.size()));
+    } else {
+        plan.out = openCloseOnExec(QStringLiteral("/dev/null"), O_WRONLY);
+    }
+
+    int pipeFds[2];
+    if (plan.in < 0 || plan.out < 0 || ::pipe2(pipeFds, O_CLOEXEC) < 0) {
+        const int err = errno;
+        for (int fd : {plan.in, plan.out})
+            if (fd >= 0)
+                ::close(fd);
+        return fail(reason(QStringLiteral("プロセスを作成できません。"), err));
+    }
+    const int readEnd = aboveStandard(pipeFds[0]);
+    plan.reportFd = aboveStandard(pipeFds[1]);
+
+    const pid_t child = ::fork();
+    if (child == 0)
+        runChild(plan, argp.data());
+    const int forkError = errno;
+    for (int fd : {plan.in, plan.out, plan.reportFd})
+        ::close(fd);
+    if (child < 0) {
+        ::close(readEnd);
+        return fail(reason(QStringLiteral("プロセスを作成できません。"), forkError));
+    }
+
+    // The first child ends as soon as it has forked the program off; only it is waited for.
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    Report r{};
+    ssize_t got;
+    while ((got = ::read(readEnd, &r, sizeof r)) < 0 && errno == EINTR) {
+    }
+    ::close(readEnd);
+    if (got <= 0)
+        return true;
+    switch (r.step) {
+    case Step::Session:
+    case Step::Fork:
+        return fail(reason(QStringLiteral("プロセスを作成できません。"), r.error));
+    case Step::Directory:
+        return fail(reason(QStringLiteral("作業フォルダに移れません。\r\n") + directory, r.error));
+    case Step::Exec:
+        break;
+    }
+    return fail(reason(QStringLiteral("プログラムを起動できません。\r\n") + QString::fromStdString(plan.path),
+                       r.error));
 }
 
 } // namespace sora

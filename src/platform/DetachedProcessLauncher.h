@@ -9,7 +9,19 @@ namespace sora {
 class DetachedProcessLauncher final : public ProcessLauncher
 {
 public:
+    // Shows programs in xterm when it is on PATH and there is an X display to show it on.
+    DetachedProcessLauncher();
+    // Shows programs in `terminal` (an xterm-compatible emulator); empty runs them in the background.
+    explicit DetachedProcessLauncher(QString terminal);
+
     bool startDetached(const LaunchRequest& request, QString* error) override;
+
+    // The terminal the next program will be shown in; empty for the background.
+    QString terminal() const;
+
+private:
+    bool m_lookUp;
+    QString m_terminal;
 };
 
 } // namespace sora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace sora {
+
+// How the recorder is started for one station: the recorder in the program folder, run from
+// there, with the stream address, "-a", "-d" and the recording folder. Each argument reaches the
+// recorder as exactly one argument; no shell ever sees them.
+struct RecorderCommand
+{
+    QString program;          // "./streamripper.exe": the one in the working directory
+    QStringList arguments;    // stream address, "-a", "-d", recording folder
+    QString workingDirectory; // the program folder
+
+    // The command as one line, for messages and logs; not for a shell.
+    QString text() const;
+};
+
+// "http://" serv ":" port mount, joined as the page spells them.
+QString StreamAddress(const QString& serv, const QString& port, const QString& mount);
+
+// The recorder command for the station page whose address `locationUrl` reports: the address is
+// read once per key, as the page may change between reads.
+RecorderCommand BuildRecorderCommand(const std::function<QString()>& locationUrl,
+                                     const QString& programFolder, const QString& recFolder);
+RecorderCommand BuildRecorderCommand(const QString& pageAddress, const QString& programFolder,
+                                     const QString& recFolder);
+
+// The recording folder as the recorder will see it: relative folders are taken from the program
+// folder, which is the recorder's working directory.
+QString ResolvedRecFolder(const RecorderCommand& command);
+
+// Why the command cannot start (Japanese, for the user), or nothing when all that can be checked
+// before starting is in place: the recorder file in the program folder and the recording folder.
+std::optional<QString> RecorderProblem(const RecorderCommand& command);
+
+} // namespace sora

@@ -1,0 +1,102 @@
+// The record button on fakes: the question, the recorder request, and what is said when it
+// cannot start.
+#include "Harness.h"
+#include "windows/Form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace sora;
+using namespace sora::fakes;
+
+namespace {
+
+class RecordingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        h.enableRecording();
+        QFile recorder(QDir(h.folder()).filePath("streamripper.exe"));
+        recorder.setPermissions(recorder.permissions() | QFile::ExeOwner);
+        ASSERT_TRUE(h.load());
+        player = qobject_cast<Form1*>(h.main().childAt(1));
+        ASSERT_NE(player, nullptr);
+        recFolder = QDir(h.folder()).filePath("my rec") + "/";
+        ASSERT_TRUE(QDir().mkpath(recFolder));
+        gRecFolder = recFolder;
+        h.browser(1)->userOpens(
+            "http://d/radioobx.cgi?x=1&title=Kiri%20FM&serv=127.0.0.1&port=8001&mount=/kiri&z=");
+        h.browser(1)->finishLoad();
+        ASSERT_TRUE(player->cmdRec->isEnabled());
+    }
+    void record(MsgResult answer)
+    {
+        h.messages.answers = {answer};
+        player->cmdRec_Click();
+    }
+
+    Harness h;
+    Form1* player = nullptr;
+    QString recFolder;
+};
+
+} // namespace
+
+TEST_F(RecordingTest, NoStartsNothing)
+{
+    record(MsgResult::No);
+    ASSERT_EQ(h.messages.shown.size(), 1);
+    EXPECT_EQ(h.messages.shown[0].text, "この放送を録音しますか？");
+    EXPECT_EQ(h.messages.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(h.messages.shown[0].icon, MsgIcon::Question);
+    EXPECT_TRUE(h.launcher.started.isEmpty());
+}
+
+TEST_F(RecordingTest, EachYesStartsOneRecorderOnTheAddressShownAtTheClick)
+{
+    record(MsgResult::Yes);
+    EXPECT_EQ(h.messages.texts(), QStringList{"この放送を録音しますか？"});
+    ASSERT_EQ(h.launcher.started.size(), 1);
+    const LaunchRequest& r = h.launcher.started[0];
+    EXPECT_EQ(r.program, "./streamripper.exe");
+    EXPECT_EQ(r.arguments, (QStringList{"http://127.0.0.1:8001/kiri", "-a", "-d", recFolder}));
+    EXPECT_EQ(r.workingDirectory, h.folder());
+    EXPECT_EQ(r.title, "Kiri%20FM");
+    EXPECT_EQ(r.logFile, recFolder + "streamripper.log");
+
+    // The page moved on without a completed load: the click still reads the address as it is now.
+    h.browser(1)->userOpens("http://d/radioobx.cgi?x=1&serv=s2&port=9&mount=/o&");
+    record(MsgResult::Yes);
+    ASSERT_EQ(h.launcher.started.size(), 2);
+    EXPECT_EQ(h.launcher.started[1].arguments.value(0), "http://s2:9/o");
+}
+
+TEST_F(RecordingTest, WhatCannotStartIsSaidAndNothingStarts)
+{
+    const auto failureShown = [this](const QString& part) {
+        ASSERT_EQ(h.messages.shown.size(), 2);
+        const FakeMessageBoxes::Shown& m = h.messages.shown[1];
+        EXPECT_TRUE(m.text.startsWith("録音を開始できません。\r\n") && m.text.contains(part))
+            << m.text.toStdString();
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+        h.messages.shown.clear();
+    };
+    gRecFolder = QDir(h.folder()).filePath("no such folder") + "/";
+    record(MsgResult::Yes);
+    failureShown(gRecFolder);
+
+    gRecFolder = recFolder;
+    h.launcher.fails = true;
+    record(MsgResult::Yes);
+    failureShown(h.launcher.failure);
+
+    h.launcher.fails = false;
+    QFile::remove(QDir(h.folder()).filePath("streamripper.exe"));
+    record(MsgResult::Yes);
+    failureShown("streamripper.exe");
+    EXPECT_TRUE(h.launcher.started.isEmpty());
+}
