@@ -39,12 +39,14 @@ int main(int argc, char* argv[])
                             launcher, input, tray};
 
     sora::MDIForm1 main(platform);
+    main.MDIForm_Load();
+
     // Every way a close is asked for ends in the same save: the close box and the window manager
-    // (closeEvent), the desktop session ending, and termination signals.
+    // (closeEvent), the desktop session ending, and termination signals. Wired only once start-up
+    // is done: until then a signal ends the program unsaved, as a save then would write a layout
+    // that was never restored over the one in the file.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &main,
                      [&main](QSessionManager&) { main.MDIForm_QueryUnload(); });
     sora::watchTerminationSignals(&main, [&main] { main.MDIForm_QueryUnload(); });
-
-    main.MDIForm_Load();
     return QApplication::exec();
 }

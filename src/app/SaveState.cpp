@@ -9,10 +9,27 @@
 #include "windows/ChildWindow.h"
 #include "windows/Form1.h"
 
+#include <QList>
+
 namespace sora {
+
+namespace {
+
+// The window whose close is running. A second request while the failure message is up (a
+// signal, the session ending) joins the close under way instead of saving a second time.
+const MDIForm1* g_closing = nullptr;
+
+} // namespace
 
 void MDIForm1::MDIForm_QueryUnload()
 {
+    if (g_closing == this)
+        return;
+    g_closing = this;
+    struct Reset
+    {
+        ~Reset() { g_closing = nullptr; } // only a test's process end comes back through here
+    } reset;
     SaveState();
     m_platform.end.end(0);
 }
@@ -40,11 +57,17 @@ void MDIForm1::SaveState()
     write(mainForm, QStringLiteral("Left"), formatNumber(left));
     write(mainForm, QStringLiteral("Height"), formatNumber(height));
     write(mainForm, QStringLiteral("Width"), formatNumber(width));
-    const int n = windowCount() - 1;
+    // A window closed a moment ago lingers on the list, hidden, until its deletion runs; it is
+    // gone for the user, so it is neither counted nor saved.
+    QList<const ChildWindow*> windows;
+    for (int i = 1; i < windowCount(); ++i)
+        if (const ChildWindow* w = childAt(i); w && !w->isHidden())
+            windows.append(w);
+    const int n = static_cast<int>(windows.size());
     write(subForm, QStringLiteral("Count"), QString::number(n));
     write(mainForm, QStringLiteral("TimeInterval"), QString::number(gTimeInterval));
     for (int i = 1; i <= n; ++i) {
-        const ChildWindow* w = childAt(i);
+        const ChildWindow* w = windows.at(i - 1);
         const QString form = QStringLiteral("Form") + QString::number(i);
         write(subForm, form + QStringLiteral("Top"), formatNumber(w->Top()));
         write(subForm, form + QStringLiteral("Left"), formatNumber(w->Left()));

@@ -11,14 +11,15 @@ class FakeDeviceSource final : public InputDeviceSource
 {
 public:
     bool acquired = false;
-    bool lost = false; // reads fail while set
+    bool lost = false;         // reads fail while set
+    bool acquireFails = false; // the system refuses the device
     int acquireCalls = 0;
 
     bool acquire() override
     {
         ++acquireCalls;
-        acquired = true;
-        return true;
+        acquired = !acquireFails;
+        return acquired;
     }
     void unacquire() override { acquired = false; }
     bool healthy() const override { return !lost; }
@@ -35,7 +36,8 @@ public:
     bool opens = true;
     bool hasMouse = true;
     bool hasKeyboard = true;
-    FakeDeviceSource* mouse = nullptr;    // owned by the device layer once opened
+    bool keyboardAcquireFails = false;
+    FakeDeviceSource* mouse = nullptr; // owned by the device layer once opened
     FakeDeviceSource* keyboard = nullptr;
     int closes = 0;
 
@@ -45,6 +47,7 @@ public:
         if (kind == InputDeviceKind::Mouse ? !hasMouse : !hasKeyboard)
             return nullptr;
         auto device = std::make_unique<FakeDeviceSource>();
+        device->acquireFails = kind == InputDeviceKind::Keyboard && keyboardAcquireFails;
         (kind == InputDeviceKind::Mouse ? mouse : keyboard) = device.get();
         return device;
     }
