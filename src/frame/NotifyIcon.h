@@ -17,6 +17,7 @@ inline constexpr quint32 WM_MOUSEMOVE = 0x200;
 inline constexpr quint32 WM_LBUTTONUP = 0x202;
 inline constexpr quint32 WM_LBUTTONDBLCLK = 0x203;
 inline constexpr quint32 WM_RBUTTONUP = 0x205;
+inline constexpr quint32 WM_MBUTTONUP = 0x208;
 
 // The notification-icon record, in its first 88-byte form.
 struct NOTIFYICONDATAA
@@ -26,8 +27,8 @@ struct NOTIFYICONDATAA
     quint32 uID = 0;
     quint32 uFlags = 0;
     quint32 uCallbackMessage = 0;
-    QIcon hIcon; // the main window's icon itself: there are no icon handles here
-    std::array<char, 64> szTip{}; // code page 932, NUL-terminated
+    QIcon hIcon;                  // the main window's icon itself: there are no icon handles here
+    std::array<char, 64> szTip{}; // code page 932: the name, a NUL, then blanks
 };
 
 extern NOTIFYICONDATAA gTrayIcon;

@@ -8,6 +8,7 @@ class FakeNotifyIcon final : public NotifyIcon
 {
 public:
     bool available = true;
+    bool refuses = false; // the area is there but does not take the icon
     int adds = 0;
     int removes = 0;
     bool shown = false;
@@ -18,8 +19,8 @@ public:
     {
         ++adds;
         lastData = data;
-        shown = available;
-        return available;
+        shown = available && !refuses;
+        return shown;
     }
     bool remove(const NOTIFYICONDATAA& data) override
     {
