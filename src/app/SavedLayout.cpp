@@ -116,6 +116,33 @@ QList<SavedWindow> ReadSavedWindows(qint32 count)
     return windows;
 }
 
+bool WriteSavedLayout(const SavedMain& main, const QList<SavedWindow>& windows)
+{
+    SettingsBatch batch;
+    bool ok = true;
+    auto write = [&ok](const QString& section, const QString& key, const QString& value) {
+        ok = ok && WriteSetting(section, key, value);
+    };
+    write(kMainForm, QStringLiteral("Top"), formatNumber(main.geometry.top));
+    write(kMainForm, QStringLiteral("Left"), formatNumber(main.geometry.left));
+    write(kMainForm, QStringLiteral("Height"), formatNumber(main.geometry.height));
+    write(kMainForm, QStringLiteral("Width"), formatNumber(main.geometry.width));
+    write(kSubForm, QStringLiteral("Count"), QString::number(windows.size()));
+    write(kMainForm, QStringLiteral("TimeInterval"), QString::number(main.interval));
+    int i = 0;
+    for (const SavedWindow& w : windows) {
+        const QString form = QStringLiteral("Form") + QString::number(++i);
+        write(kSubForm, form + QStringLiteral("Top"), formatNumber(w.geometry.top));
+        write(kSubForm, form + QStringLiteral("Left"), formatNumber(w.geometry.left));
+        write(kSubForm, form + QStringLiteral("Height"), formatNumber(w.geometry.height));
+        write(kSubForm, form + QStringLiteral("Width"), formatNumber(w.geometry.width));
+        write(kSubForm, form + QStringLiteral("WindowState"), QString::number(w.state));
+        write(kSubForm, form + QStringLiteral("WindowType"), QString::number(w.kind == PlayerWindow ? 1 : 2));
+    }
+    // On a key that could not be stored, what came before it is written all the same.
+    return batch.commit() && ok;
+}
+
 QString ReadRecFolder(const QString& programFolder)
 {
     return readText(QStringLiteral("Setting"), QStringLiteral("RF"), defaults::recFolder(programFolder));

@@ -15,7 +15,7 @@ struct SavedMain
 {
     Geometry geometry;
     qint16 interval = defaults::TimeInterval;
-    QString url1;
+    QString url1; // never written: the start pages are only read
     QString url2;
 };
 
@@ -34,5 +34,11 @@ qint32 ReadSavedCount();
 QList<SavedWindow> ReadSavedWindows(qint32 count);
 // The recording folder, or the default one (the program folder) when missing or empty.
 QString ReadRecFolder(const QString& programFolder);
+
+// Writes the layout the way the program saves at exit: the main window's geometry, Count, the
+// interval, then six keys per window in their order, all in one atomic replace of the file. False
+// when a key cannot be stored (the keys before it are written) or the file cannot be replaced.
+// Keys of windows beyond Count stay in the file; Count says how many are read.
+bool WriteSavedLayout(const SavedMain& main, const QList<SavedWindow>& windows);
 
 } // namespace sora

@@ -55,8 +55,9 @@ MDIForm1::~MDIForm1()
 {
     // Dialogs have no owner, so they would outlive this window otherwise.
     closeDialogs();
-    // Child windows take themselves off the list as they go, so they must go while it exists.
-    qDeleteAll(QList<ChildWindow*>(m_children));
+    // Child windows take themselves off the list as they go, so they must go while it exists;
+    // closed ones waiting for deletion too.
+    qDeleteAll(mdiArea->findChildren<ChildWindow*>());
 }
 
 void MDIForm1::ShowStatusText(const QString& text) { sbURLBar->showMessage(text); }

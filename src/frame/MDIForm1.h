@@ -128,6 +128,7 @@ private:
     // Outer size asked for before the window manager framed the window, in pixels.
     QSize m_wantedOuter;
     bool m_outerPending = false;
+    bool m_unloading = false;
 };
 
 } // namespace sora

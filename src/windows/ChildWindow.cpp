@@ -6,6 +6,7 @@
 #include "frame/MDIForm1.h"
 #include "platform/Twips.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 
 namespace sora {
@@ -66,6 +67,14 @@ void ChildWindow::resizeEvent(QResizeEvent* event)
 {
     QMdiSubWindow::resizeEvent(event);
     Form_Resize();
+}
+
+void ChildWindow::closeEvent(QCloseEvent* event)
+{
+    QMdiSubWindow::closeEvent(event);
+    // Gone for the user at once, though deleted only later: no pass or save may meet it.
+    if (event->isAccepted())
+        m_main.removeChild(this);
 }
 
 void ChildWindow::changeEvent(QEvent* event)

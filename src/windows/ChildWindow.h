@@ -51,6 +51,7 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 };
 
 } // namespace sora
