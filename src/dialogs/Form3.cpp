@@ -5,11 +5,8 @@
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace sora {
 
@@ -26,18 +23,12 @@ QLabel* centredLabel(const QString& text, int pointSize, QWidget* parent)
 } // namespace
 
 Form3::Form3(MDIForm1& main)
-    : Label1(centredLabel(QStringLiteral("ソラマドORBX"), 12, this)),
+    : FixedDialog(QStringLiteral("バージョン情報"), Border::ToolWindow, 3720, 1530),
+      Label1(centredLabel(QStringLiteral("ソラマドORBX"), 12, this)),
       lbl_Version(centredLabel(QStringLiteral("Version 0.7"), 9, this)),
       Command1(new QPushButton(QStringLiteral("OK"), this)),
       Label3(centredLabel(QStringLiteral("Copyright(C) 2004 空窓製作所"), 9, this)), m_main(main)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    // A small fixed tool-window caption with only its close box.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("バージョン情報"));
-    setFont(msGothic(9));
-    setFixedSize(twips::toSizePixelsX(3720), twips::toSizePixelsY(1530));
-
     twips::place(Label1, 90, 90, 3525, 345);
     twips::place(lbl_Version, 60, 480, 3585, 225);
     twips::place(Command1, 1260, 1200, 1185, 285);
@@ -46,10 +37,7 @@ Form3::Form3(MDIForm1& main)
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
 
-    // Centred on the screen the main window is on; the frame is not known yet, so the client area
-    // stands in for it.
-    if (const QScreen* screen = main.screen() ? main.screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    centreOnScreenOf(main);
 
     Form_Load();
 }
@@ -64,16 +52,6 @@ void Form3::Form_Load()
 void Form3::Command1_Click()
 {
     close();
-}
-
-void Form3::keyPressEvent(QKeyEvent* event)
-{
-    // No cancel button: Escape does not close the dialog.
-    if (event->key() == Qt::Key_Escape) {
-        event->ignore();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace sora

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "FixedDialog.h"
 
 class QLabel;
 class QPushButton;
@@ -10,7 +10,7 @@ namespace sora {
 class MDIForm1;
 
 // The version dialog ("バージョン情報"): name, version and, in recording mode, the edition.
-class Form3 final : public QDialog
+class Form3 final : public FixedDialog
 {
     Q_OBJECT
 public:
@@ -23,9 +23,6 @@ public:
     QLabel* const lbl_Version;
     QPushButton* const Command1;
     QLabel* const Label3;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     MDIForm1& m_main;

@@ -12,29 +12,20 @@
 #include "platform/Twips.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace sora {
 
 frmConfig::frmConfig(MDIForm1& main)
-    : txtRecFolder(new QLineEdit(this)), Label2(new QLabel(QStringLiteral("録音フォルダ"), this)),
+    : FixedDialog(QStringLiteral("設定"), Border::Dialog, ClientWidth, ClientHeight), txtRecFolder(new QLineEdit(this)), Label2(new QLabel(QStringLiteral("録音フォルダ"), this)),
       cmdDir1(new QPushButton(QStringLiteral("開く"), this)),
       cmdMinus(new QPushButton(QStringLiteral("▼"), this)),
       cmdPlus(new QPushButton(QStringLiteral("▲"), this)), txt_TimeInterval(new QLineEdit(this)),
       Label1(new QLabel(QStringLiteral("分毎に番組表を更新する"), this)), m_main(main)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("設定"));
     setWindowIcon(main.windowIcon());
-    // A fixed dialog border: a close box, nothing to minimise, maximise or resize.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFont(msGothic(9));
     cmdMinus->setFont(msGothic(6));
     cmdPlus->setFont(msGothic(6));
     for (QLabel* label : {Label2, Label1})
@@ -58,12 +49,7 @@ frmConfig::frmConfig(MDIForm1& main)
     setTabOrder(cmdPlus, txt_TimeInterval);
     txtRecFolder->setFocus();
 
-    const QSize client(twips::toPixelsX(ClientWidth), twips::toPixelsY(ClientHeight));
-    setFixedSize(client);
-    // Centred on the screen the main window is on.
-    const QScreen* screen = main.screen() ? main.screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - QPoint(client.width() / 2, client.height() / 2));
+    centreOnScreenOf(main);
 
     connect(cmdPlus, &QPushButton::clicked, this, &frmConfig::cmdPlus_Click);
     connect(cmdMinus, &QPushButton::clicked, this, &frmConfig::cmdMinus_Click);
@@ -159,16 +145,6 @@ void frmConfig::closeEvent(QCloseEvent* event)
         event->ignore();
     else
         event->accept();
-}
-
-void frmConfig::keyPressEvent(QKeyEvent* event)
-{
-    // The dialog closes only through its close box: Escape would reject it without the save question.
-    if (event->key() == Qt::Key_Escape) {
-        event->ignore();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace sora

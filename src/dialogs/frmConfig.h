@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "FixedDialog.h"
 
 #include <optional>
 
@@ -14,7 +14,7 @@ class MDIForm1;
 
 // The configuration dialog of recording mode: the reload interval and the recording folder.
 // Modeless; the values are taken over only when it is closed and the user says to save them.
-class frmConfig final : public QDialog
+class frmConfig final : public FixedDialog
 {
     Q_OBJECT
 public:
@@ -43,7 +43,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Why the boxes cannot be saved as they are (for the user), or nothing.

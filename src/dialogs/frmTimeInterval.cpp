@@ -18,7 +18,8 @@
 namespace sora {
 
 frmTimeInterval::frmTimeInterval(MDIForm1& main)
-    : txt_TimeInterval(new QLineEdit(this)),
+    : FixedDialog(QStringLiteral("タイマー設定"), Border::ToolWindow, 3285, 540),
+      txt_TimeInterval(new QLineEdit(this)),
       Label1(new QLabel(QStringLiteral("分毎に番組表を更新する"), this)),
       cmdPlus(new QPushButton(QStringLiteral("▲"), this)),
       cmdMinus(new QPushButton(QStringLiteral("▼"), this)), mHidden([this] {
@@ -26,13 +27,6 @@ frmTimeInterval::frmTimeInterval(MDIForm1& main)
       }),
       m_main(main)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    // A small fixed tool-window caption with only its close box.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("タイマー設定"));
-    setFont(msGothic(9));
-    setFixedSize(twips::toSizePixelsX(3285), twips::toSizePixelsY(540));
-
     twips::place(txt_TimeInterval, 60, 30, 495, 375);
     twips::place(Label1, 1080, 150, 2415, 285);
     twips::place(cmdPlus, 570, 60, 435, 195);
@@ -50,8 +44,7 @@ frmTimeInterval::frmTimeInterval(MDIForm1& main)
     connect(cmdMinus, &QPushButton::clicked, this, &frmTimeInterval::cmdMinus_Click);
     txt_TimeInterval->installEventFilter(this);
 
-    // Centred on the main window; its frame is not known yet, so the client area stands in for it.
-    move(main.frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    centreOn(main.frameGeometry().center());
 
     Form_Load();
 }
@@ -105,16 +98,6 @@ bool frmTimeInterval::eventFilter(QObject* watched, QEvent* event)
                                  windowsShiftState(key->modifiers()));
     }
     return QDialog::eventFilter(watched, event); // the box still gets the key
-}
-
-void frmTimeInterval::keyPressEvent(QKeyEvent* event)
-{
-    // The dialog closes only through its close box: Escape would reject it without the closing step.
-    if (event->key() == Qt::Key_Escape) {
-        event->ignore();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void frmTimeInterval::closeEvent(QCloseEvent* event)

@@ -2,7 +2,7 @@
 
 #include "HiddenCommand.h"
 
-#include <QDialog>
+#include "FixedDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -15,7 +15,7 @@ class MDIForm1;
 // The reload-interval dialog ("タイマー設定"), shown by "設定" outside recording mode. The
 // interval is taken over only when the dialog closes and the user agrees. Its box also takes
 // the hidden key sequence.
-class frmTimeInterval final : public QDialog
+class frmTimeInterval final : public FixedDialog
 {
     Q_OBJECT
 public:
@@ -41,7 +41,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
