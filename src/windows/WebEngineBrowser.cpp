@@ -1,13 +1,15 @@
 #include "WebEngineBrowser.h"
 
 #include <QUuid>
-#include <functional>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#include <functional>
+#include <tuple>
 
 namespace sora {
 
@@ -122,18 +124,17 @@ QString WebEngineBrowser::LocationURL() const
 
 bool WebEngineBrowser::sameAddress(const QUrl& a, const QUrl& b)
 {
-    if (!a.isValid() || !b.isValid())
+    if (!a.isValid() || !b.isValid() || a.isEmpty() || b.isEmpty())
         return false;
     auto normal = [](const QUrl& u) {
-        QUrl n = u.adjusted(QUrl::NormalizePathSegments);
-        n.setScheme(n.scheme().toLower());
-        n.setHost(n.host().toLower());
-        if (n.path().isEmpty() && !n.host().isEmpty())
-            n.setPath(QStringLiteral("/"));
-        const int defaultPort = n.scheme() == u"https" ? 443 : (n.scheme() == u"http" ? 80 : -1);
-        if (n.port() == defaultPort)
-            n.setPort(-1);
-        return n.toString(QUrl::FullyDecoded);
+        const QUrl n = u.adjusted(QUrl::NormalizePathSegments);
+        const QString scheme = n.scheme().toLower();
+        const int defaultPort = scheme == u"https" ? 443 : (scheme == u"http" ? 80 : -1);
+        QString path = n.path(QUrl::FullyDecoded);
+        if (path.isEmpty() && !n.host().isEmpty())
+            path = QStringLiteral("/");
+        return std::make_tuple(scheme, n.userInfo(), n.host().toLower(), n.port(defaultPort), path,
+                               n.hasQuery(), n.query(QUrl::FullyDecoded), n.fragment(QUrl::FullyDecoded));
     };
     return normal(a) == normal(b);
 }
