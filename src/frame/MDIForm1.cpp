@@ -3,6 +3,7 @@
 #include "dialogs/Form3.h"
 #include "dialogs/frmConfig.h"
 #include "dialogs/frmTimeInterval.h"
+#include "platform/BenchProbe.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "windows/ChildWindow.h"
@@ -11,10 +12,46 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTimer>
 
 namespace sora {
+
+namespace {
+
+// Longest a status text waits to be shown with a repaint of the window made for other reasons.
+constexpr int kStatusDelayMs = 50;
+
+} // namespace
+
+// The status bar's one line of text. A new text repaints only this line: the bar's own message
+// would repaint at once, and a label would have the bar lay itself out and repaint whole.
+class StatusText final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+    QString text() const { return m_text; }
+    void setText(const QString& text)
+    {
+        if (text == m_text)
+            return;
+        m_text = text;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(rect(), Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
+    }
+
+private:
+    QString m_text;
+};
 
 MDIForm1::MDIForm1(Platform& platform)
     : mdiArea(new QMdiArea(this)), sbURLBar(new QStatusBar(this)), TimTimeInterval(new QTimer(this)),
@@ -22,7 +59,8 @@ MDIForm1::MDIForm1(Platform& platform)
       M_NewPingWindow(menuBar()->addAction(QStringLiteral("新規観測所"))),
       M_ReConnect(menuBar()->addAction(QStringLiteral("再接続"))),
       M_Config(menuBar()->addAction(QStringLiteral("設定"))),
-      M_Ver(menuBar()->addAction(QStringLiteral("バージョン"))), m_platform(platform)
+      M_Ver(menuBar()->addAction(QStringLiteral("バージョン"))), m_platform(platform),
+      m_statusText(new StatusText(sbURLBar)), m_statusDue(new QTimer(this))
 {
     setWindowTitle(designCaption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
@@ -36,6 +74,15 @@ MDIForm1::MDIForm1(Platform& platform)
     setStatusBar(sbURLBar);
     sbURLBar->setSizeGripEnabled(true);
     sbURLBar->setFixedHeight(twips::toSizePixelsY(255));
+    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); // never widens the window
+    sbURLBar->addWidget(m_statusText, 1);
+    // With browser views in the window every repaint composes the whole window again, browser
+    // views included, at about the cost of a page's own frame; pages report a text as each load
+    // starts and ends. So a new text waits for the next repaint the pages cause anyway, or
+    // kStatusDelayMs at most, instead of making one of its own.
+    m_statusDue->setSingleShot(true);
+    m_statusDue->setInterval(kStatusDelayMs);
+    connect(m_statusDue, &QTimer::timeout, this, &MDIForm1::showPendingStatusText);
 
     resize(twips::toSizePixelsX(10170), twips::toSizePixelsY(6405));
 
@@ -60,9 +107,22 @@ MDIForm1::~MDIForm1()
     qDeleteAll(mdiArea->findChildren<ChildWindow*>());
 }
 
-void MDIForm1::ShowStatusText(const QString& text) { sbURLBar->showMessage(text); }
+void MDIForm1::ShowStatusText(const QString& text)
+{
+    m_status = text;
+    if (m_status != m_statusText->text() && !m_statusDue->isActive())
+        m_statusDue->start();
+}
 
-QString MDIForm1::statusText() const { return sbURLBar->currentMessage(); }
+void MDIForm1::showPendingStatusText()
+{
+    m_statusDue->stop();
+    m_statusText->setText(m_status);
+}
+
+QString MDIForm1::statusText() const { return m_status; }
+
+QString MDIForm1::shownStatusText() const { return m_statusText->text(); }
 
 double MDIForm1::Top() const { return twips::fromPixelsY(frameGeometry().y()); }
 double MDIForm1::Left() const { return twips::fromPixelsX(frameGeometry().x()); }
@@ -142,9 +202,21 @@ bool MDIForm1::event(QEvent* e)
     case QEvent::StatusTip:
         // Menu hovering would clear the browsers' status text; the bar shows only theirs.
         return true;
+    case QEvent::WinIdChange:
+        bench::mainWindowCreated();
+        break;
+    case QEvent::Paint:
+        bench::mainWindowPainted();
+        break;
+    case QEvent::UpdateRequest:
+        // The window is about to repaint: a waiting status text goes with it.
+        if (m_statusDue->isActive())
+            showPendingStatusText();
+        break;
     default:
-        return QMainWindow::event(e);
+        break;
     }
+    return QMainWindow::event(e);
 }
 
 void MDIForm1::changeEvent(QEvent* e)
@@ -158,6 +230,15 @@ void MDIForm1::resizeEvent(QResizeEvent* e)
 {
     QMainWindow::resizeEvent(e);
     MDIForm_Resize();
+}
+
+void MDIForm1::moveEvent(QMoveEvent* e)
+{
+    QMainWindow::moveEvent(e);
+    // The window manager framing the window moves it: the outer size can be set right away, often
+    // before the window is first painted, rather than at the next poll and with a repaint of its own.
+    if (m_outerPending && isVisible() && !(frameGeometry().size() - size()).isNull())
+        resizeToOuter();
 }
 
 void MDIForm1::closeEvent(QCloseEvent* e)

@@ -19,6 +19,7 @@ class ChildWindow;
 class Form3;
 class frmConfig;
 class frmTimeInterval;
+class StatusText;
 struct Platform;
 
 // The main window: a frame holding the player and ping windows, with the menu, the status bar
@@ -68,7 +69,9 @@ public:
     Form3* versionDialog() const;
 
     void ShowStatusText(const QString& text);
+    // The text reported last, and what the bar shows: the same once the window has repainted.
     QString statusText() const;
+    QString shownStatusText() const;
 
     double Top() const;
     double Left() const;
@@ -113,18 +116,23 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void addChild(ChildWindow* child);
     void restoreWindows();
     void closeDialogs();
     void resizeToOuter();
+    void showPendingStatusText();
 
     Platform& m_platform;
     QList<ChildWindow*> m_children;
     QPointer<frmConfig> m_config;
     QPointer<frmTimeInterval> m_timeInterval;
     QPointer<Form3> m_version;
+    StatusText* m_statusText; // what sbURLBar shows
+    QString m_status;         // the text reported last; the bar shows it at the next repaint
+    QTimer* m_statusDue;
     // Outer size asked for before the window manager framed the window, in pixels.
     QSize m_wantedOuter;
     bool m_outerPending = false;

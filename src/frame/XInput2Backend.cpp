@@ -1,5 +1,7 @@
 #include "XInput2Backend.h"
 
+#include "platform/BenchProbe.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -224,6 +226,8 @@ void XInput2Backend::Connection::drain()
         InputDeviceKind kind = InputDeviceKind::Mouse;
         switch (cookie->evtype) {
         case XI_RawButtonPress:
+            bench::rawButtonPress(raw->detail);
+            [[fallthrough]];
         case XI_RawButtonRelease:
             item = xinput2::mouseItem(raw->detail, cookie->evtype == XI_RawButtonPress, raw->time);
             break;

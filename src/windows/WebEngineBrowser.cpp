@@ -1,5 +1,7 @@
 #include "WebEngineBrowser.h"
 
+#include "platform/BenchProbe.h"
+
 #include <QUuid>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -79,14 +81,18 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(
     });
     // Loads without a document of their own (errors, downloads) are reported when they end.
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        bench::pageLoaded(ok);
         if (m_reportedThisLoad && ok)
             return;
         m_reportedThisLoad = true;
         emit StatusTextChange(ok ? kDone : kFailed);
         emit DownloadComplete();
     });
+    // Each status text repaints the whole main window, browser views included: a clear that
+    // changes nothing would add one such repaint for every page that opens.
     connect(m_view->page(), &QWebEnginePage::linkHovered, this, [this](const QString& url) {
-        emit StatusTextChange(url.isEmpty() ? QString() : displayAddress(QUrl(url)));
+        if (const std::optional<QString> text = hoverStatus(url, m_overLink))
+            emit StatusTextChange(*text);
     });
 }
 
@@ -100,6 +106,7 @@ void WebEngineBrowser::Navigate(const QString& address)
 
 bool WebEngineBrowser::GoBack()
 {
+    bench::browserStep(true);
     if (!m_view->history()->canGoBack())
         return false;
     m_view->back();
@@ -108,6 +115,7 @@ bool WebEngineBrowser::GoBack()
 
 bool WebEngineBrowser::GoForward()
 {
+    bench::browserStep(false);
     if (!m_view->history()->canGoForward())
         return false;
     m_view->forward();
@@ -142,6 +150,14 @@ bool WebEngineBrowser::sameAddress(const QUrl& a, const QUrl& b)
 QString WebEngineBrowser::displayAddress(const QUrl& url)
 {
     return url.toDisplayString(QUrl::PrettyDecoded);
+}
+
+std::optional<QString> WebEngineBrowser::hoverStatus(const QString& url, bool& overLink)
+{
+    if (url.isEmpty() && !overLink)
+        return std::nullopt;
+    overLink = !url.isEmpty();
+    return overLink ? displayAddress(QUrl(url)) : QString();
 }
 
 WebBrowser* WebEngineBrowserFactory::create(QWidget* parent) { return new WebEngineBrowser(parent); }

@@ -4,6 +4,8 @@
 
 #include <QUrl>
 
+#include <optional>
+
 class QWebEngineView;
 
 namespace sora {
@@ -26,11 +28,16 @@ public:
     static bool sameAddress(const QUrl& a, const QUrl& b);
     // The address as an address bar shows it: percent-escapes of text decoded.
     static QString displayAddress(const QUrl& url);
+    // The status text a link hover reports: the link's address, or the empty text once the
+    // pointer leaves the link. Nothing when the status text does not change: the view also says
+    // "no link" as each page opens, whether or not a link was hovered.
+    static std::optional<QString> hoverStatus(const QString& url, bool& overLink);
 
 private:
     QWebEngineView* m_view;
     QString m_navigated; // text last passed to Navigate
     bool m_reportedThisLoad = false;
+    bool m_overLink = false;
 };
 
 class WebEngineBrowserFactory final : public BrowserFactory

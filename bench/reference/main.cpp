@@ -1,0 +1,74 @@
+// The reference for start-up and memory: a main window with a workspace and one Qt WebEngine view
+// per child window, loading the given pages, and nothing else. It carries the same timing marks
+// as the program.
+//
+//   bench_reference <width>x<height> <url>,<x>,<y>,<width>,<height> ...
+#include "platform/BenchProbe.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QUrl>
+#include <QWebEngineView>
+
+#include <cstdio>
+
+namespace {
+
+class MainWindow final : public QMainWindow
+{
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::WinIdChange)
+            sora::bench::mainWindowCreated();
+        return QMainWindow::event(e);
+    }
+};
+
+// The workspace covers this main window whole, so the frame itself never paints: its first
+// frame on the screen is the workspace's first paint, in the same pass.
+class Workspace final : public QMdiArea
+{
+protected:
+    bool viewportEvent(QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            sora::bench::mainWindowPainted();
+        return QMdiArea::viewportEvent(e);
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    const QStringList size = args.value(0).split(u'x');
+    if (size.size() != 2) {
+        std::fprintf(stderr, "usage: bench_reference <width>x<height> <url>,<x>,<y>,<width>,<height> ...\n");
+        return 2;
+    }
+
+    MainWindow window;
+    auto* area = new Workspace;
+    window.setCentralWidget(area);
+    window.resize(size[0].toInt(), size[1].toInt());
+    window.show();
+
+    for (const QString& arg : args.mid(1)) {
+        const QStringList f = arg.split(u',');
+        if (f.size() != 5)
+            return 2;
+        auto* view = new QWebEngineView;
+        QObject::connect(view, &QWebEngineView::loadFinished, [](bool ok) { sora::bench::pageLoaded(ok); });
+        QMdiSubWindow* sub = area->addSubWindow(view);
+        sub->setGeometry(f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toInt());
+        sub->show();
+        view->load(QUrl(f[0]));
+    }
+    return QApplication::exec();
+}

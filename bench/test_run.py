@@ -1,0 +1,101 @@
+"""The runner's own reading of marks, logs and /proc: a fault here would put wrong figures into
+RESULTS.md without any benchmark failing."""
+
+import os
+import signal
+import subprocess
+import tempfile
+import time
+import types
+import unittest
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+# bench/run is a script without a .py name: load it as a module of its own (its main() stays unrun).
+run = types.ModuleType("bench_run")
+run.__file__ = str(HERE / "run")
+exec(compile((HERE / "run").read_text(encoding="utf-8"), run.__file__, "exec"), run.__dict__)
+
+
+class Marks(unittest.TestCase):
+    def test_only_whole_mark_lines_count_and_the_detail_is_optional(self):
+        with tempfile.TemporaryDirectory() as d:
+            path = Path(d) / "output.log"
+            path.write_text("Sandboxing disabled by user.\n"
+                            "sora-bench 100 created\n"
+                            "[1:2:ERROR:gpu] sora-bench 5 painted\n"
+                            "sora-bench 250 loaded 1\n"
+                            "sora-bench 300 raw-press 8\n")
+            self.assertEqual(run.marks(path), [(100, "created", None), (250, "loaded", 1), (300, "raw-press", 8)])
+            self.assertEqual(run.marks(Path(d) / "missing.log"), [])
+
+
+class SideButtons(unittest.TestCase):
+    def test_each_press_is_paired_with_the_call_of_its_own_direction(self):
+        ms = 1_000_000
+        latencies, unanswered = run.side_button_latencies([
+            (0, "raw-press", 1),             # a left click: not a side button
+            (10 * ms, "raw-press", 8),
+            (11 * ms, "go-back", None),
+            (20 * ms, "raw-press", 9),
+            (20 * ms + ms // 2, "go-forward", None),
+            (30 * ms, "raw-press", 8),       # nothing came of it
+            (40 * ms, "raw-press", 9),
+            (41 * ms, "go-back", None),      # the wrong direction answers nothing
+            (50 * ms, "go-back", None),      # a call with no press before it
+            (60 * ms, "raw-press", 8),       # the last press, never answered
+        ])
+        self.assertEqual(latencies, [1.0, 0.5])
+        self.assertEqual(unanswered, 3)
+
+    def test_percentiles_are_nearest_rank(self):
+        values = list(range(1, 301))
+        self.assertEqual(run.percentile(values, 50), 150)
+        self.assertEqual(run.percentile(values, 99), 297)
+        self.assertEqual(run.percentile(values, 100), 300)
+        self.assertEqual(run.percentile([7.0], 99), 7.0)
+        self.assertEqual(run.percentile([3, 1, 2], 50), 2)
+
+
+class FirstRequests(unittest.TestCase):
+    def test_the_last_window_to_ask_for_its_page_sets_the_moment(self):
+        wall0 = 1000.0
+        requests = [
+            (999.9, "GET", run.LIST),                # the run before
+            (1000.2, "GET", run.PING),
+            (1000.25, "GET", run.LIST + "?x=1"),
+            (1000.3, "GET", "/favicon.ico"),
+            (1000.5, "GET", run.LIST),
+            (1000.9, "GET", run.PING),              # a second request of the ping window
+        ]
+        windows = run.layout(2) + [(1, 0, 0, 0, 5460, 6300)]  # two players, one ping window
+        self.assertAlmostEqual(run.first_page_requests(requests, wall0, windows), 500.0, places=3)
+        with self.assertRaises(RuntimeError):
+            run.first_page_requests(requests, wall0, windows + [(1, 0, 0, 0, 5460, 6300)])
+
+    def test_layouts_alternate_players_and_ping_windows(self):
+        self.assertEqual([w[0] for w in run.layout(2)], [1, 2])
+        self.assertEqual([w[0] for w in run.layout(10)], [1, 2] * 5)
+
+
+class ProcessTree(unittest.TestCase):
+    def test_descendants_of_descendants_are_found_and_measured(self):
+        proc = subprocess.Popen(["sh", "-c", "sh -c 'sleep 60 & wait' & wait"], start_new_session=True)
+        try:
+            deadline = time.monotonic() + 10
+            tree = run.process_tree(proc.pid)
+            while len(tree) < 3 and time.monotonic() < deadline:
+                time.sleep(0.02)
+                tree = run.process_tree(proc.pid)
+            commands = [Path(f"/proc/{pid}/comm").read_text().strip() for pid in tree]
+            self.assertEqual(tree[0], proc.pid)
+            self.assertEqual(sorted(commands), ["sh", "sh", "sleep"])
+            self.assertGreater(run.pss_kib(tree), run.pss_kib([proc.pid]))
+            self.assertEqual(run.pss_kib([2 ** 22 + 1]), 0)  # a pid that does not exist
+        finally:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait()
+
+
+if __name__ == "__main__":
+    unittest.main()
