@@ -1,6 +1,5 @@
 #include "frame/MDIForm1.h"
 #include "frame/SystemTrayIcon.h"
-#include "frame/XInput2Backend.h"
 #include "platform/DetachedProcessLauncher.h"
 #include "platform/EndProcess.h"
 #include "platform/FolderChooser.h"
@@ -9,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "platform/XInput2Backend.h"
 #include "windows/WebEngineBrowser.h"
 
 #include <QApplication>

@@ -8,6 +8,7 @@ QString gUrl1;
 QString gUrl2;
 QString gRecFolder;
 bool gPremium = false;
+NOTIFYICONDATAA gTrayIcon;
 
 void resetGlobals()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NotifyIcon.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -12,6 +14,7 @@ extern QString gUrl1;        // start page of player windows
 extern QString gUrl2;        // start page of ping windows
 extern QString gRecFolder;   // recording folder; empty unless recording mode is on
 extern bool gPremium;        // recording mode, decided once per run
+extern NOTIFYICONDATAA gTrayIcon; // the notification icon's record, filled at the end of start-up
 
 // Back to the state before start-up; tests start every case from here.
 void resetGlobals();

@@ -6,6 +6,8 @@
 #include "Defaults.h"
 #include "Globals.h"
 #include "ProfileDocument.h"
+#include "platform/EndProcess.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ProgramInfo.h"
 
 #include <QFile>
@@ -254,6 +256,12 @@ bool SettingsBatch::commit()
     if (!s.batchUsable)
         return false;
     return !dirty || save(s);
+}
+
+void SettingsWriteFailed(MessageBoxes& messages, EndProcess& end)
+{
+    messages.show(nullptr, QStringLiteral("設定保存に失敗しますた。"), MsgButtons::Ok, MsgIcon::Exclamation);
+    end.end(1);
 }
 
 } // namespace sora

@@ -7,6 +7,8 @@
 
 namespace sora {
 
+class EndProcess;
+class MessageBoxes;
 class ProgramInfo;
 
 // Sets gIniPath: the program folder, a separator unless it already ends in one, and
@@ -29,6 +31,9 @@ QByteArray DefaultSettingsBytes(const QString& programFolder);
 
 // Writes the default file to gIniPath. False, with the reason in `error`, when it cannot.
 bool WriteDefaultSettings(const ProgramInfo& program, QString* error = nullptr);
+
+// A settings write failed: says so and ends the process, so nothing more is written.
+[[noreturn]] void SettingsWriteFailed(MessageBoxes& messages, EndProcess& end);
 
 // Gathers the writes made while it lives and puts them into the file in one atomic replace,
 // so a save that is cut short leaves either the old file or the new one, never a mix.

@@ -1,7 +1,6 @@
 #include "Form3.h"
 
 #include "app/Globals.h"
-#include "frame/MDIForm1.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 
@@ -22,12 +21,12 @@ QLabel* centredLabel(const QString& text, int pointSize, QWidget* parent)
 
 } // namespace
 
-Form3::Form3(MDIForm1& main)
+Form3::Form3(const QWidget& main)
     : FixedDialog(QStringLiteral("バージョン情報"), Border::ToolWindow, 3720, 1530),
       Label1(centredLabel(QStringLiteral("ソラマドORBX"), 12, this)),
       lbl_Version(centredLabel(QStringLiteral("Version 0.7"), 9, this)),
       Command1(new QPushButton(QStringLiteral("OK"), this)),
-      Label3(centredLabel(QStringLiteral("Copyright(C) 2004 空窓製作所"), 9, this)), m_main(main)
+      Label3(centredLabel(QStringLiteral("Copyright(C) 2004 空窓製作所"), 9, this))
 {
     twips::place(Label1, 90, 90, 3525, 345);
     twips::place(lbl_Version, 60, 480, 3585, 225);

@@ -7,14 +7,14 @@ class QPushButton;
 
 namespace sora {
 
-class MDIForm1;
 
 // The version dialog ("バージョン情報"): name, version and, in recording mode, the edition.
 class Form3 final : public FixedDialog
 {
     Q_OBJECT
 public:
-    explicit Form3(MDIForm1& main);
+    // Centred on the screen that shows `main`.
+    explicit Form3(const QWidget& main);
 
     void Form_Load();
     void Command1_Click();
@@ -25,7 +25,6 @@ public:
     QLabel* const Label3;
 
 private:
-    MDIForm1& m_main;
 };
 
 } // namespace sora

@@ -4,7 +4,6 @@
 #include "app/Cp932.h"
 #include "app/Globals.h"
 #include "app/Settings.h"
-#include "frame/MDIForm1.h"
 #include "platform/FolderChooser.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
@@ -18,12 +17,12 @@
 
 namespace sora {
 
-frmConfig::frmConfig(MDIForm1& main)
+frmConfig::frmConfig(Platform& platform, const QWidget& main)
     : FixedDialog(QStringLiteral("設定"), Border::Dialog, ClientWidth, ClientHeight), txtRecFolder(new QLineEdit(this)), Label2(new QLabel(QStringLiteral("録音フォルダ"), this)),
       cmdDir1(new QPushButton(QStringLiteral("開く"), this)),
       cmdMinus(new QPushButton(QStringLiteral("▼"), this)),
       cmdPlus(new QPushButton(QStringLiteral("▲"), this)), txt_TimeInterval(new QLineEdit(this)),
-      Label1(new QLabel(QStringLiteral("分毎に番組表を更新する"), this)), m_main(main)
+      Label1(new QLabel(QStringLiteral("分毎に番組表を更新する"), this)), m_platform(platform)
 {
     setWindowIcon(main.windowIcon());
     cmdMinus->setFont(msGothic(6));
@@ -78,7 +77,7 @@ void frmConfig::cmdDir1_Click()
 {
     const QString current = txtRecFolder->text();
     const QString chosen =
-        m_main.platform().folders.choose(this, QStringLiteral("録音フォルダ設定"), current);
+        m_platform.folders.choose(this, QStringLiteral("録音フォルダ設定"), current);
     // A cancelled chooser reports the box's own text: the box stays as it was.
     if (chosen == current)
         return;
@@ -99,7 +98,7 @@ std::optional<QString> frmConfig::inputProblem() const
 
 void frmConfig::Form_Unload(bool& cancel)
 {
-    MessageBoxes& messages = m_main.platform().messages;
+    MessageBoxes& messages = m_platform.messages;
     switch (
         messages.show(this, QStringLiteral("保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question)) {
     case MsgResult::Yes:
@@ -134,7 +133,7 @@ void frmConfig::SaveConfig()
     if (const std::optional<qint16> interval = intervalFromText(txt_TimeInterval->text()))
         gTimeInterval = *interval;
     if (!written)
-        m_main.SettingsWriteFailed();
+        SettingsWriteFailed(m_platform.messages, m_platform.end);
 }
 
 void frmConfig::closeEvent(QCloseEvent* event)

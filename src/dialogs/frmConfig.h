@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace sora {
 
-class MDIForm1;
+struct Platform;
 
 // The configuration dialog of recording mode: the reload interval and the recording folder.
 // Modeless; the values are taken over only when it is closed and the user says to save them.
@@ -18,7 +18,8 @@ class frmConfig final : public FixedDialog
 {
     Q_OBJECT
 public:
-    explicit frmConfig(MDIForm1& main);
+    // Placed by `main`; messages, files and the end of the process go through `platform`.
+    frmConfig(Platform& platform, const QWidget& main);
 
     QLineEdit* const txtRecFolder;
     QLabel* const Label2;
@@ -48,7 +49,7 @@ private:
     // Why the boxes cannot be saved as they are (for the user), or nothing.
     std::optional<QString> inputProblem() const;
 
-    MDIForm1& m_main;
+    Platform& m_platform;
 };
 
 } // namespace sora

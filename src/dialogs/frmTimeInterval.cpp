@@ -2,7 +2,6 @@
 
 #include "IntervalText.h"
 #include "app/Globals.h"
-#include "frame/MDIForm1.h"
 #include "platform/Fonts.h"
 #include "platform/KeyCodes.h"
 #include "platform/MessageBoxes.h"
@@ -17,15 +16,15 @@
 
 namespace sora {
 
-frmTimeInterval::frmTimeInterval(MDIForm1& main)
+frmTimeInterval::frmTimeInterval(Platform& platform, const QWidget& main)
     : FixedDialog(QStringLiteral("タイマー設定"), Border::ToolWindow, 3285, 540),
       txt_TimeInterval(new QLineEdit(this)),
       Label1(new QLabel(QStringLiteral("分毎に番組表を更新する"), this)),
       cmdPlus(new QPushButton(QStringLiteral("▲"), this)),
       cmdMinus(new QPushButton(QStringLiteral("▼"), this)), mHidden([this] {
-          FireHiddenCommand(m_main.platform().messages, m_main.platform().program.folder(), this);
+          FireHiddenCommand(m_platform.messages, m_platform.program.folder(), this);
       }),
-      m_main(main)
+      m_platform(platform)
 {
     twips::place(txt_TimeInterval, 60, 30, 495, 375);
     twips::place(Label1, 1080, 150, 2415, 285);
@@ -68,7 +67,7 @@ void frmTimeInterval::cmdMinus_Click()
 
 void frmTimeInterval::Form_Unload(int& /*cancel*/)
 {
-    MessageBoxes& messages = m_main.platform().messages;
+    MessageBoxes& messages = m_platform.messages;
     const std::optional<qint16> typed = intervalFromText(txt_TimeInterval->text());
     if (typed && *typed == mLoadedInterval)
         return;

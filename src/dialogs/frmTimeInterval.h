@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace sora {
 
-class MDIForm1;
+struct Platform;
 
 // The reload-interval dialog ("タイマー設定"), shown by "設定" outside recording mode. The
 // interval is taken over only when the dialog closes and the user agrees. Its box also takes
@@ -19,7 +19,8 @@ class frmTimeInterval final : public FixedDialog
 {
     Q_OBJECT
 public:
-    explicit frmTimeInterval(MDIForm1& main);
+    // Placed by `main`; messages, files and the end of the process go through `platform`.
+    frmTimeInterval(Platform& platform, const QWidget& main);
 
     void Form_Load();
     void cmdPlus_Click();
@@ -44,7 +45,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    MDIForm1& m_main;
+    Platform& m_platform;
 };
 
 } // namespace sora

@@ -193,6 +193,14 @@ ChildWindow* MDIForm1::activeChild() const { return qobject_cast<ChildWindow*>(m
 void MDIForm1::addChild(ChildWindow* child)
 {
     m_children.append(child);
+    child->setWindowIcon(windowIcon());
+    // Every browser's status text goes to the status bar, active window or not.
+    connect(child, &ChildWindow::StatusTextChange, this, &MDIForm1::ShowStatusText);
+    // A closed window leaves the list at once, so no pass or save meets it; one deleted without
+    // a close (the program ending) leaves it as it goes.
+    const auto remove = [this, child] { m_children.removeOne(child); };
+    connect(child, &ChildWindow::Closed, this, remove);
+    connect(child, &QObject::destroyed, this, remove);
     mdiArea->addSubWindow(child);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DirectInput.h"
+#include "platform/DirectInput.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -87,9 +87,6 @@ public:
     int windowCount() const { return 1 + static_cast<int>(m_children.size()); }
     ChildWindow* childAt(int index) const;
     ChildWindow* activeChild() const;
-    // A child window leaves the list as it is destroyed.
-    void removeChild(ChildWindow* child) { m_children.removeOne(child); }
-
     Platform& platform() const { return m_platform; }
 
     QMdiArea* const mdiArea;

@@ -1,29 +1,25 @@
 #include "ChildWindow.h"
 
 #include "Layout.h"
-#include "WebBrowser.h"
 #include "app/Defaults.h"
-#include "frame/MDIForm1.h"
 #include "platform/Twips.h"
+#include "platform/WebBrowser.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 
 namespace sora {
 
-ChildWindow::ChildWindow(MDIForm1& main, BrowserFactory& browsers, const QString& caption, const Geometry& size)
-    : m_main(main), m_client(new QWidget), WebBrowser1(browsers.create(m_client))
+ChildWindow::ChildWindow(BrowserFactory& browsers, const QString& caption, const Geometry& size)
+    : m_client(new QWidget), WebBrowser1(browsers.create(m_client))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(caption);
-    setWindowIcon(main.windowIcon());
     setWidget(m_client);
-    // Every browser's status text goes to the main window's status bar, active window or not.
-    connect(WebBrowser1, &WebBrowser::StatusTextChange, &main, &MDIForm1::ShowStatusText);
+    // Every browser's status text goes out, active window or not.
+    connect(WebBrowser1, &WebBrowser::StatusTextChange, this, &ChildWindow::StatusTextChange);
     resize(twips::toSizePixelsX(size.width), twips::toSizePixelsY(size.height));
 }
-
-ChildWindow::~ChildWindow() { m_main.removeChild(this); }
 
 double ChildWindow::Top() const { return twips::fromPixelsY(y()); }
 double ChildWindow::Left() const { return twips::fromPixelsX(x()); }
@@ -74,7 +70,7 @@ void ChildWindow::closeEvent(QCloseEvent* event)
     QMdiSubWindow::closeEvent(event);
     // Gone for the user at once, though deleted only later: no pass or save may meet it.
     if (event->isAccepted())
-        m_main.removeChild(this);
+        emit Closed();
 }
 
 void ChildWindow::changeEvent(QEvent* event)

@@ -5,20 +5,19 @@
 namespace sora {
 
 class BrowserFactory;
-class MDIForm1;
 class WebBrowser;
 struct Geometry;
 struct WindowLayout;
 
 // A child window of the main window: a player or ping window with its browser. Geometry is in
 // twips: Top and Left inside the main window's workspace, Width and Height the outer size,
-// frame included.
+// frame included. It knows nothing of the main window: what the main window must hear of goes
+// out as signals.
 class ChildWindow : public QMdiSubWindow
 {
     Q_OBJECT
 public:
-    ChildWindow(MDIForm1& main, BrowserFactory& browsers, const QString& caption, const Geometry& size);
-    ~ChildWindow() override;
+    ChildWindow(BrowserFactory& browsers, const QString& caption, const Geometry& size);
 
     QString Caption() const { return windowTitle(); }
     double Top() const;
@@ -35,15 +34,19 @@ public:
 
     virtual void Form_Resize() = 0;
 
+signals:
+    // The browser's status text, for the main window's status bar.
+    void StatusTextChange(const QString& text);
+    // The user closed the window: gone at once for the user, though deleted only later.
+    void Closed();
+
 private:
-    MDIForm1& m_main;
     QWidget* m_client;
 
 public:
     WebBrowser* const WebBrowser1;
 
 protected:
-    MDIForm1& mainForm() const { return m_main; }
     // The form's client area, where its controls sit.
     QWidget* client() const { return m_client; }
     // Applies the parts of a layout that every child window has: the browser's size and the snap.

@@ -2,20 +2,27 @@
 
 #include "Layout.h"
 #include "UrlValue.h"
-#include "WebBrowser.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"
 #include "platform/Fonts.h"
+#include "platform/WebBrowser.h"
 
+#include "Recorder.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "platform/ProcessLauncher.h"
+
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
 namespace sora {
 
-Form1::Form1(MDIForm1& main, BrowserFactory& browsers)
-    : ChildWindow(main, browsers, caption(), defaults::PlayerGeometry), Frame1(new QFrame(client())),
-      lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1))
+Form1::Form1(Platform& platform)
+    : ChildWindow(platform.browsers, caption(), defaults::PlayerGeometry), Frame1(new QFrame(client())),
+      lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1)),
+      m_platform(platform)
 {
     Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     lbl_title->setFont(msGothic(9));
@@ -78,6 +85,35 @@ void Form1::WebBrowser1_DownloadComplete()
     } else {
         WebBrowser1->SetTop(0);
     }
+}
+
+// Starts the recorder on the station the window shows.
+void Form1::cmdRec_Click()
+{
+    if (m_platform.messages.show(this, QStringLiteral("この放送を録音しますか？"), MsgButtons::YesNo,
+                               MsgIcon::Question) != MsgResult::Yes)
+        return;
+
+    // Read at the moment of the click: the page may have moved on since its title was shown.
+    const RecorderCommand command = BuildRecorderCommand([this] { return WebBrowser1->LocationURL(); },
+                                                         m_platform.program.folder(), gRecFolder);
+
+    const QString cannot = QStringLiteral("録音を開始できません。\r\n");
+    if (const std::optional<QString> problem = RecorderProblem(command)) {
+        m_platform.messages.show(this, cannot + *problem, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+
+    LaunchRequest request;
+    request.program = command.program;
+    request.arguments = command.arguments;
+    request.workingDirectory = command.workingDirectory;
+    request.title = lbl_title->text().isEmpty() ? command.arguments.value(0) : lbl_title->text();
+    request.logFile = QDir(ResolvedRecFolder(command)).filePath(QStringLiteral("streamripper.log"));
+    // Started and forgotten: the recording goes on after this window and the program are gone.
+    QString error;
+    if (!m_platform.launcher.startDetached(request, &error))
+        m_platform.messages.show(this, cannot + error, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace sora

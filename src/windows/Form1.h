@@ -9,13 +9,16 @@ class QPushButton;
 
 namespace sora {
 
+struct Platform;
+
 // The player window: a browser on the station directory and, in recording mode, a title strip
 // with the station's title and the record button.
 class Form1 final : public ChildWindow
 {
     Q_OBJECT
 public:
-    Form1(MDIForm1& main, BrowserFactory& browsers);
+    // Browsers come from the platform, and recordings start through it.
+    explicit Form1(Platform& platform);
 
     static QString caption() { return QStringLiteral("ソラマド"); }
 
@@ -34,6 +37,7 @@ public:
     const TwipsPlace& recPlace() const { return m_rec; }
 
 private:
+    Platform& m_platform;
     TwipsPlace m_frame1;
     TwipsPlace m_title;
     TwipsPlace m_rec;

@@ -1,13 +1,13 @@
 #include "Form2.h"
 
 #include "Layout.h"
-#include "WebBrowser.h"
 #include "app/Defaults.h"
+#include "platform/WebBrowser.h"
 
 namespace sora {
 
-Form2::Form2(MDIForm1& main, BrowserFactory& browsers)
-    : ChildWindow(main, browsers, caption(), defaults::PingGeometry)
+Form2::Form2(BrowserFactory& browsers)
+    : ChildWindow(browsers, caption(), defaults::PingGeometry)
 {
     WebBrowser1->SetPlace(0, 0, 4215, 2775);
 }

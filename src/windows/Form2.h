@@ -9,7 +9,7 @@ class Form2 final : public ChildWindow
 {
     Q_OBJECT
 public:
-    Form2(MDIForm1& main, BrowserFactory& browsers);
+    explicit Form2(BrowserFactory& browsers);
 
     static QString caption() { return QStringLiteral("霧里庵生存確認所"); }
 

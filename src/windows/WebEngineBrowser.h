@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WebBrowser.h"
+#include "platform/WebBrowser.h"
 
 #include <QUrl>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "windows/WebBrowser.h"
+#include "platform/WebBrowser.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/DirectInput.h"
+#include "platform/DirectInput.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/NotifyIcon.h"
+#include "platform/NotifyIcon.h"
 
 namespace sora::fakes {
 

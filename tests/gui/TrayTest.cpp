@@ -1,6 +1,6 @@
 // Minimising into the notification area and coming back from it.
 #include "Harness.h"
-#include "frame/NotifyIcon.h"
+#include "platform/NotifyIcon.h"
 
 #include <QCoreApplication>
 #include <QResizeEvent>

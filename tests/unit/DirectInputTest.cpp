@@ -1,7 +1,7 @@
 // The DirectInput-style layer on the fake backend, and how X raw events become items.
-#include "frame/DirectInput.h"
 #include "FakeInput.h"
-#include "frame/XInput2Backend.h"
+#include "platform/DirectInput.h"
+#include "platform/XInput2Backend.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // Layout arithmetic of the child windows and the reload timer's tick counting.
 #include "app/Defaults.h"
+#include "frame/Refresh.h"
 #include "windows/Layout.h"
-#include "windows/Refresh.h"
 
 #include <gtest/gtest.h>
 

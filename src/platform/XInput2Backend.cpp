@@ -1,6 +1,6 @@
 #include "XInput2Backend.h"
 
-#include "platform/BenchProbe.h"
+#include "BenchProbe.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

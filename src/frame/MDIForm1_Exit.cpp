@@ -1,8 +1,9 @@
 // Saving the state of the run when the main window closes.
-#include "Defaults.h"
-#include "Globals.h"
-#include "SavedLayout.h"
-#include "frame/MDIForm1.h"
+#include "MDIForm1.h"
+#include "app/Defaults.h"
+#include "app/Globals.h"
+#include "app/SavedLayout.h"
+#include "app/Settings.h"
 #include "platform/EndProcess.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
@@ -46,10 +47,6 @@ void MDIForm1::SaveState()
         SettingsWriteFailed();
 }
 
-void MDIForm1::SettingsWriteFailed()
-{
-    m_platform.messages.show(nullptr, QStringLiteral("設定保存に失敗しますた。"), MsgButtons::Ok, MsgIcon::Exclamation);
-    m_platform.end.end(1);
-}
+void MDIForm1::SettingsWriteFailed() { sora::SettingsWriteFailed(m_platform.messages, m_platform.end); }
 
 } // namespace sora

@@ -10,10 +10,10 @@ namespace sora {
 
 namespace {
 
-template <typename Dialog> void showOnce(QPointer<Dialog>& dialog, MDIForm1& main)
+template <typename Dialog, typename Make> void showOnce(QPointer<Dialog>& dialog, Make make)
 {
     if (!dialog)
-        dialog = new Dialog(main); // loads itself
+        dialog = make(); // loads itself
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -25,12 +25,15 @@ void MDIForm1::M_Config_Click()
 {
     // The mode is read at every click.
     if (gPremium)
-        showOnce(m_config, *this);
+        showOnce(m_config, [this] { return new frmConfig(m_platform, *this); });
     else
-        showOnce(m_timeInterval, *this);
+        showOnce(m_timeInterval, [this] { return new frmTimeInterval(m_platform, *this); });
 }
 
-void MDIForm1::M_Ver_Click() { showOnce(m_version, *this); }
+void MDIForm1::M_Ver_Click()
+{
+    showOnce(m_version, [this] { return new Form3(*this); });
+}
 
 frmConfig* MDIForm1::configDialog() const { return m_config; }
 frmTimeInterval* MDIForm1::timeIntervalDialog() const { return m_timeInterval; }

@@ -31,8 +31,6 @@ struct NOTIFYICONDATAA
     std::array<char, 64> szTip{}; // code page 932: the name, a NUL, then blanks
 };
 
-extern NOTIFYICONDATAA gTrayIcon;
-
 // The notification area. Messages that happen over the icon (a double-click is
 // WM_LBUTTONDBLCLK) go to `onMessage`.
 class NotifyIcon

@@ -1,6 +1,6 @@
 #include "WebBrowser.h"
 
-#include "platform/Twips.h"
+#include "Twips.h"
 
 namespace sora {
 

@@ -1,11 +1,11 @@
 // The commands that open, reconnect and reload the child windows.
-#include "Form1.h"
-#include "Form2.h"
+#include "MDIForm1.h"
 #include "Refresh.h"
-#include "WebBrowser.h"
 #include "app/Globals.h"
-#include "frame/MDIForm1.h"
 #include "platform/Platform.h"
+#include "platform/WebBrowser.h"
+#include "windows/Form1.h"
+#include "windows/Form2.h"
 
 #include <limits>
 
@@ -20,7 +20,7 @@ bool countTick(qint16& tickCount, qint16 interval)
 
 void MDIForm1::M_NewPlayerWindow_Click()
 {
-    auto* w = new Form1(*this, m_platform.browsers);
+    auto* w = new Form1(m_platform);
     addChild(w);
     w->Form_Load();
     w->show();
@@ -29,7 +29,7 @@ void MDIForm1::M_NewPlayerWindow_Click()
 
 void MDIForm1::M_NewPingWindow_Click()
 {
-    auto* w = new Form2(*this, m_platform.browsers);
+    auto* w = new Form2(m_platform.browsers);
     addChild(w);
     w->show();
     childAt(windowCount() - 1)->WebBrowser1->Navigate(gUrl2);

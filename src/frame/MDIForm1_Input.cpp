@@ -4,8 +4,8 @@
 #include "platform/EndProcess.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "platform/WebBrowser.h"
 #include "windows/ChildWindow.h"
-#include "windows/WebBrowser.h"
 
 #include <QCoreApplication>
 #include <QCursor>

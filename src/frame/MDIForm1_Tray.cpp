@@ -1,16 +1,15 @@
 // The notification-area icon: minimising the main window hides it behind the icon, and a
 // double-click on the icon brings it back.
 #include "MDIForm1.h"
-#include "NotifyIcon.h"
 #include "app/Cp932.h"
+#include "app/Globals.h"
+#include "platform/NotifyIcon.h"
 #include "platform/Platform.h"
 #include "platform/X11Window.h"
 
 #include <QPointer>
 
 namespace sora {
-
-NOTIFYICONDATAA gTrayIcon;
 
 namespace {
 
