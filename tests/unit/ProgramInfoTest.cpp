@@ -149,8 +149,9 @@ protected:
         const QString path = root.filePath(name);
         EXPECT_TRUE(QDir().mkpath(path));
         ::chmod(QFile::encodeName(path).constData(), 0755);
-        if (nobodysOwn)
+        if (nobodysOwn) {
             EXPECT_EQ(::chown(QFile::encodeName(path).constData(), m_uid, m_gid), 0);
+        }
         return path;
     }
 
