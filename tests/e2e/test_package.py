@@ -34,7 +34,10 @@ FILES = {
 
 @functools.cache
 def build_package():
-    """scripts/package into its usual build folder, so repeated runs only rebuild what changed."""
+    """The package scripts/test built, or scripts/package into its usual build folder, so repeated
+    runs only rebuild what changed."""
+    if os.environ.get("SORA_PACKAGE"):
+        return Path(os.environ["SORA_PACKAGE"])
     out = subprocess.run([str(SOURCE / "scripts" / "package")], capture_output=True, text=True)
     if out.returncode != 0:
         raise RuntimeError("scripts/package failed:\n" + out.stdout[-4000:] + out.stderr[-4000:])
