@@ -6,6 +6,7 @@
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
@@ -15,6 +16,7 @@
 #include <QSessionManager>
 
 #include <csignal>
+#include <optional>
 
 int main(int argc, char* argv[])
 {
@@ -22,7 +24,9 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // Qt WebEngine needs it before the app
+    std::optional<sora::QtPlatformChoice> platformChoice(std::in_place); // X11 on a Wayland session
     QApplication app(argc, argv);
+    platformChoice.reset();
     QApplication::setApplicationName(sora::ProgramInfo::title());
     QApplication::setQuitOnLastWindowClosed(false); // only the main window's close ends the program
     sora::installFontSubstitutions();
