@@ -32,8 +32,9 @@ bool SystemTrayIcon::statusNotifierHost() const
 {
     if (!m_statusNotifier) {
         const QDBusConnection bus = QDBusConnection::sessionBus();
-        m_statusNotifier = bus.isConnected() && bus.interface() &&
-                           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        m_statusNotifier =
+            bus.isConnected() && bus.interface() &&
+            bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
     }
     return *m_statusNotifier;
 }

@@ -15,8 +15,8 @@ QByteArray chooseQtPlatform(const QByteArray& qtQpaPlatform, const QByteArray& w
 
 QtPlatformChoice::QtPlatformChoice()
 {
-    const QByteArray chosen = chooseQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"),
-                                               qgetenv("DISPLAY"));
+    const QByteArray chosen =
+        chooseQtPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
     if (chosen.isEmpty())
         return;
     m_set = qputenv("QT_QPA_PLATFORM", chosen);

@@ -181,8 +181,9 @@ private:
 
 } // namespace
 
-// Selects the raw events the acquired devices want (see xinput2::rawEvents), for every master device on the root window.
-// Motion is never selected: it would wake the program on every move of the mouse for nothing.
+// Selects the raw events the acquired devices want (see xinput2::rawEvents), for every master
+// device on the root window. Motion is never selected: it would wake the program on every move of the mouse
+// for nothing.
 bool XInput2Backend::Connection::select()
 {
     if (!display)

@@ -11,8 +11,8 @@ namespace sora {
 // Input from the X server: XInput2 raw button events selected on the root window, so the side
 // buttons are seen whichever window has the focus. Keys are never selected: they navigate
 // nothing, and a program reading every keystroke on the desktop is a key logger; the keyboard
-// device still opens and acquires, it just never has anything to report. It keeps an X connection of its own, read on the GUI
-// thread whenever the server sends something.
+// device still opens and acquires, it just never has anything to report. It keeps an X
+// connection of its own, read on the GUI thread whenever the server sends something.
 class XInput2Backend final : public InputBackend
 {
 public:

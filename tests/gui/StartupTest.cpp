@@ -94,18 +94,19 @@ TEST(Startup, AFrameSavedOnALargerScreenIsMovedOnScreenAndTheFileKeepsItsValues)
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     // Wider than the screen and placed so the close box is off it.
     const int width = screen.width() + 200, height = screen.height() + 100;
-    const QByteArray saved = layout("Top=" + QByteArray::number(twips::fromPixelsY(screen.y() - 40)) +
-                                        "\r\nLeft=" + QByteArray::number(twips::fromPixelsX(screen.x() + 30)) +
-                                        "\r\nHeight=" + QByteArray::number(twips::fromPixelsY(height)) +
-                                        "\r\nWidth=" + QByteArray::number(twips::fromPixelsX(width)) + "\r\n",
-                                    "Count=0\r\n");
+    const QByteArray saved =
+        layout("Top=" + QByteArray::number(twips::fromPixelsY(screen.y() - 40)) +
+                   "\r\nLeft=" + QByteArray::number(twips::fromPixelsX(screen.x() + 30)) +
+                   "\r\nHeight=" + QByteArray::number(twips::fromPixelsY(height)) +
+                   "\r\nWidth=" + QByteArray::number(twips::fromPixelsX(width)) + "\r\n",
+               "Count=0\r\n");
     Harness h;
     h.writeIni(saved);
     ASSERT_TRUE(h.load());
     const QRect frame(h.main().frameGeometry().topLeft(),
                       QSize(twips::toSizePixelsX(h.main().Width()), twips::toSizePixelsY(h.main().Height())));
-    EXPECT_TRUE(screen.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
-                                        << frame.height();
+    EXPECT_TRUE(screen.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     EXPECT_EQ(h.readIni(), saved);
 }
 
@@ -115,9 +116,8 @@ TEST(Startup, AFrameWhoseTitleBarIsOnScreenStaysWhereItWasSaved)
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const int left = screen.x() + 20, top = screen.bottom() - 100;
     Harness h;
-    h.writeIni(layout("Top=" + QByteArray::number(twips::fromPixelsY(top)) +
-                          "\r\nLeft=" + QByteArray::number(twips::fromPixelsX(left)) +
-                          "\r\nHeight=6000\r\nWidth=9000\r\n",
+    h.writeIni(layout("Top=" + QByteArray::number(twips::fromPixelsY(top)) + "\r\nLeft=" +
+                          QByteArray::number(twips::fromPixelsX(left)) + "\r\nHeight=6000\r\nWidth=9000\r\n",
                       "Count=0\r\n"));
     ASSERT_TRUE(h.load());
     EXPECT_EQ(h.main().frameGeometry().topLeft(), QPoint(left, top));

@@ -34,7 +34,8 @@ TEST(ReachableFrame, ALayoutFromALargerScreenFitsTheSmallerOneKeepingWhatSizeItC
     // The title bar above the screen.
     EXPECT_EQ(reachableFrame(QRect(100, -450, 500, 700), {small}, 32), QRect(100, 0, 500, 600));
     // A panel takes the top of the screen: the available area is what counts.
-    EXPECT_EQ(reachableFrame(QRect(100, 10, 400, 300), {QRect(0, 24, 1024, 576)}, 32), QRect(100, 24, 400, 300));
+    EXPECT_EQ(reachableFrame(QRect(100, 10, 400, 300), {QRect(0, 24, 1024, 576)}, 32),
+              QRect(100, 24, 400, 300));
 }
 
 TEST(ReachableFrame, TheScreenHoldingMostOfTheFrameOrTheNearestOneTakesIt)

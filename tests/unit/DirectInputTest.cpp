@@ -158,7 +158,8 @@ TEST(XInput2Items, ButtonsWheelAndKeysMapToTheDeviceFormats)
 
 TEST(XInput2, OnlyButtonEventsAreEverSelectedNeverKeys)
 {
-    EXPECT_EQ(xinput2::rawEvents(InputDeviceKind::Mouse), (std::vector<int>{XI_RawButtonPress, XI_RawButtonRelease}));
+    EXPECT_EQ(xinput2::rawEvents(InputDeviceKind::Mouse),
+              (std::vector<int>{XI_RawButtonPress, XI_RawButtonRelease}));
     // The keyboard device is acquired like the mouse, but nothing of the desktop's typing is read.
     EXPECT_TRUE(xinput2::rawEvents(InputDeviceKind::Keyboard).empty());
     for (const InputDeviceKind kind : {InputDeviceKind::Mouse, InputDeviceKind::Keyboard}) {
