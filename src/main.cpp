@@ -7,6 +7,7 @@
 #include "platform/Language.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
@@ -16,6 +17,7 @@
 #include <QSessionManager>
 
 #include <csignal>
+#include <optional>
 
 int main(int argc, char* argv[])
 {
@@ -23,7 +25,9 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // Qt WebEngine needs it before the app
+    std::optional<sora::QtPlatformChoice> platformChoice(std::in_place); // X11 on a Wayland session
     QApplication app(argc, argv);
+    platformChoice.reset();
     QApplication::setApplicationName(sora::ProgramInfo::title());
     QApplication::setQuitOnLastWindowClosed(false); // only the main window's close ends the program
     sora::installFontSubstitutions();

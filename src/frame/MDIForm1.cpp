@@ -66,6 +66,9 @@ MDIForm1::MDIForm1(Platform& platform)
     setWindowTitle(designCaption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
     setCentralWidget(mdiArea);
+    // A global-menu registrar would take the bar out of the window, and these bare commands
+    // (no submenus) would show nowhere.
+    menuBar()->setNativeMenuBar(false);
     // Each child keeps the state it was given: activating one must not maximise it because
     // another one is maximised.
     mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);

@@ -62,6 +62,8 @@ public:
     void MDIForm_Resize();
     // A message that happened over the icon (WM_LBUTTONDBLCLK restores the window).
     void MDIForm_MouseMove(quint32 messageCode);
+    // A second start asks for the window: shown, out of the notification area, raised, active.
+    void BringForward();
 
     // The dialogs, each open at most once; null while closed.
     frmConfig* configDialog() const;
@@ -118,6 +120,7 @@ protected:
 private:
     void addChild(ChildWindow* child);
     void restoreWindows();
+    void keepReachable();
     void closeDialogs();
     void resizeToOuter();
     void showPendingStatusText();

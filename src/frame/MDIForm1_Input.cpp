@@ -160,6 +160,10 @@ void MDIForm1::DXCallback(qint32 eventId)
 
 bool MDIForm1::CursorInMainWindow() const
 {
+    // A minimised or hidden window keeps its last normal rectangle, now covered by whatever
+    // else is there: a press over that must not move the hidden player.
+    if (!isVisible() || isMinimized())
+        return false;
     const QPoint p = QCursor::pos();
     const QRect frame = frameGeometry();
     // A window rectangle whose right and bottom are left + width and top + height, both counted

@@ -3,6 +3,7 @@
 #include "app/Defaults.h"
 #include "app/Globals.h"
 #include "app/SavedLayout.h"
+#include "app/ScreenFit.h"
 #include "app/Settings.h"
 #include "platform/EndProcess.h"
 #include "platform/MessageBoxes.h"
@@ -12,6 +13,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
 
 namespace sora {
 
@@ -19,9 +23,12 @@ void MDIForm1::MDIForm_Load()
 {
     Platform& p = m_platform;
 
-    // 1. One program per session: a second start ends before touching anything.
-    if (!p.instance.acquire())
+    // 1. One program per session: a second start ends before touching anything, once it has
+    // asked the running program to come forward (it may be hidden in the notification area).
+    if (!p.instance.acquire()) {
+        p.instance.activateRunning();
         p.end.end(0);
+    }
 
     // 2.
     SettingsFilePath(p.program);
@@ -52,6 +59,7 @@ void MDIForm1::MDIForm_Load()
     SetLeft(saved.geometry.left);
     SetHeight(saved.geometry.height);
     SetWidth(saved.geometry.width);
+    keepReachable();
     gTimeInterval = saved.interval;
     gUrl1 = saved.url1;
     gUrl2 = saved.url2;
@@ -68,6 +76,28 @@ void MDIForm1::MDIForm_Load()
     // 12.
     mInTray = 0;
     mTickCount = 0;
+
+    p.instance.onActivate = [window = QPointer<MDIForm1>(this)] {
+        if (window)
+            window->BringForward();
+    };
+}
+
+void MDIForm1::keepReachable()
+{
+    // Before the window is framed, the outer size asked for is still pending.
+    const QRect outer(frameGeometry().topLeft(), m_outerPending ? m_wantedOuter : frameGeometry().size());
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens << s->availableGeometry();
+    // A title bar and its buttons: generous, as the window manager's frame is not known yet.
+    const QRect fit = reachableFrame(outer, screens, 32);
+    if (fit == outer)
+        return;
+    // Only the window moves: the file keeps the saved values until the next save.
+    move(fit.topLeft());
+    m_wantedOuter = fit.size();
+    resizeToOuter();
 }
 
 void MDIForm1::DetectRecordingMode()

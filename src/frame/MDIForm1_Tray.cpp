@@ -111,4 +111,18 @@ void MDIForm1::MDIForm_MouseMove(quint32 messageCode)
     mInTray = 0;
 }
 
+void MDIForm1::BringForward()
+{
+    if (mInTray != 0) {
+        MDIForm_MouseMove(WM_LBUTTONDBLCLK); // exactly as the icon brings it back
+        return;
+    }
+    // Minimised on the taskbar (no notification area): back to the state it was minimised from.
+    if (windowState() & Qt::WindowMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    setVisible(true);
+    raise();
+    activateWindow();
+}
+
 } // namespace sora

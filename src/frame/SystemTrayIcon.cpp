@@ -2,7 +2,8 @@
 
 #include "app/Cp932.h"
 
-#include <QSystemTrayIcon>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 
 #include <algorithm>
 
@@ -23,34 +24,48 @@ SystemTrayIcon::~SystemTrayIcon() = default;
 
 bool SystemTrayIcon::isAvailable() const
 {
+    statusNotifierHost(); // asked before Qt's own question, so both see the same bus
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool SystemTrayIcon::statusNotifierHost() const
+{
+    if (!m_statusNotifier) {
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        m_statusNotifier =
+            bus.isConnected() && bus.interface() &&
+            bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    }
+    return *m_statusNotifier;
+}
+
+quint32 SystemTrayIcon::messageFor(QSystemTrayIcon::ActivationReason reason, bool statusNotifierHost)
+{
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        return WM_LBUTTONDBLCLK;
+    case QSystemTrayIcon::Trigger:
+        return statusNotifierHost ? WM_LBUTTONDBLCLK : WM_LBUTTONUP;
+    case QSystemTrayIcon::Context:
+        return WM_RBUTTONUP;
+    case QSystemTrayIcon::MiddleClick:
+        return WM_MBUTTONUP;
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return 0;
 }
 
 bool SystemTrayIcon::add(const NOTIFYICONDATAA& data)
 {
     if (!m_icon) {
+        statusNotifierHost();
         m_icon = std::make_unique<QSystemTrayIcon>();
         // No menu: only the clicks themselves go to the window, as the messages they stand for.
         QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, m_icon.get(),
                          [this](QSystemTrayIcon::ActivationReason reason) {
-                             quint32 message = 0;
-                             switch (reason) {
-                             case QSystemTrayIcon::DoubleClick:
-                                 message = WM_LBUTTONDBLCLK;
-                                 break;
-                             case QSystemTrayIcon::Trigger:
-                                 message = WM_LBUTTONUP;
-                                 break;
-                             case QSystemTrayIcon::Context:
-                                 message = WM_RBUTTONUP;
-                                 break;
-                             case QSystemTrayIcon::MiddleClick:
-                                 message = WM_MBUTTONUP;
-                                 break;
-                             case QSystemTrayIcon::Unknown:
-                                 return;
-                             }
-                             if (onMessage)
+                             const quint32 message = messageFor(reason, statusNotifierHost());
+                             if (message != 0 && onMessage)
                                  onMessage(message);
                          });
     }

@@ -57,6 +57,13 @@ std::optional<DIDEVICEOBJECTDATA> mouseItem(int button, bool press, unsigned lon
     return DIDEVICEOBJECTDATA{offset, press ? DI_PRESSED : 0, stamp, 0, 0};
 }
 
+std::vector<int> rawEvents(InputDeviceKind kind)
+{
+    if (kind == InputDeviceKind::Mouse)
+        return {XI_RawButtonPress, XI_RawButtonRelease};
+    return {};
+}
+
 std::optional<DIDEVICEOBJECTDATA> keyboardItem(int keycode, bool press, unsigned long time)
 {
     if (keycode < 8 || keycode > 255)
@@ -174,8 +181,9 @@ private:
 
 } // namespace
 
-// Selects the raw events the acquired devices want, for every master device on the root window.
-// Motion is never selected: it would wake the program on every move of the mouse for nothing.
+// Selects the raw events the acquired devices want (see xinput2::rawEvents), for every master
+// device on the root window. Motion is never selected: it would wake the program on every move of the mouse
+// for nothing.
 bool XInput2Backend::Connection::select()
 {
     if (!display)
@@ -184,13 +192,8 @@ bool XInput2Backend::Connection::select()
     for (const XSource* s : sources) {
         if (!s->acquired())
             continue;
-        if (s->kind() == InputDeviceKind::Mouse) {
-            setBit(wanted, XI_RawButtonPress);
-            setBit(wanted, XI_RawButtonRelease);
-        } else {
-            setBit(wanted, XI_RawKeyPress);
-            setBit(wanted, XI_RawKeyRelease);
-        }
+        for (const int event : xinput2::rawEvents(s->kind()))
+            setBit(wanted, event);
     }
     if (wanted == selected)
         return true;
@@ -223,7 +226,6 @@ void XInput2Backend::Connection::drain()
             continue;
         const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
         std::optional<DIDEVICEOBJECTDATA> item;
-        InputDeviceKind kind = InputDeviceKind::Mouse;
         switch (cookie->evtype) {
         case XI_RawButtonPress:
             bench::rawButtonPress(raw->detail);
@@ -231,17 +233,12 @@ void XInput2Backend::Connection::drain()
         case XI_RawButtonRelease:
             item = xinput2::mouseItem(raw->detail, cookie->evtype == XI_RawButtonPress, raw->time);
             break;
-        case XI_RawKeyPress:
-        case XI_RawKeyRelease:
-            kind = InputDeviceKind::Keyboard;
-            item = xinput2::keyboardItem(raw->detail, cookie->evtype == XI_RawKeyPress, raw->time);
-            break;
         default:
             break;
         }
         XFreeEventData(display, cookie);
         if (item)
-            dispatch(kind, *item);
+            dispatch(InputDeviceKind::Mouse, *item);
     }
 }
 

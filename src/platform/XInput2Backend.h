@@ -4,12 +4,15 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace sora {
 
-// Input from the X server: XInput2 raw events selected on the root window, so buttons and keys
-// are seen whichever window has the focus. It keeps an X connection of its own, read on the GUI
-// thread whenever the server sends something.
+// Input from the X server: XInput2 raw button events selected on the root window, so the side
+// buttons are seen whichever window has the focus. Keys are never selected: they navigate
+// nothing, and a program reading every keystroke on the desktop is a key logger; the keyboard
+// device still opens and acquires, it just never has anything to report. It keeps an X
+// connection of its own, read on the GUI thread whenever the server sends something.
 class XInput2Backend final : public InputBackend
 {
 public:
@@ -35,6 +38,10 @@ namespace xinput2 {
 // user) moves the wheel axis on the press alone. Nothing for the horizontal wheel (6, 7) and
 // buttons beyond 12.
 std::optional<DIDEVICEOBJECTDATA> mouseItem(int button, bool press, unsigned long time);
+
+// The raw XInput2 event types selected while a device of `kind` is acquired: button presses
+// and releases for the mouse, nothing for the keyboard.
+std::vector<int> rawEvents(InputDeviceKind kind);
 
 // The keyboard item for X key code `keycode`: the offset is the kernel's key code, which X
 // shifts by 8.

@@ -42,7 +42,19 @@ class FakeSingleInstance final : public SingleInstance
 {
 public:
     bool otherInstanceRuns = false;
+    int activationsSent = 0;
     bool acquire() override { return !otherInstanceRuns; }
+    bool activateRunning() override
+    {
+        ++activationsSent;
+        return true;
+    }
+    // A later start asks this program to come forward.
+    void activate()
+    {
+        if (onActivate)
+            onActivate();
+    }
 };
 
 class FakeMessageBoxes final : public MessageBoxes

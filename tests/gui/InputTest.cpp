@@ -87,6 +87,29 @@ TEST_F(InputTest, SideButtonsMoveTheActiveChildOfEitherKindWhileTheCursorIsOnThe
     EXPECT_TRUE(h.messages.shown.isEmpty());
 }
 
+TEST_F(InputTest, SideButtonsDoNothingWhileTheMainWindowIsMinimisedOrHidden)
+{
+    // The cursor stays where the window was: its last normal rectangle.
+    const QPoint centre = frame().center();
+    h.tray.available = false; // minimised on the taskbar, the window still "visible"
+    h.main().setWindowState(Qt::WindowMinimized);
+    QCursor::setPos(centre);
+    EXPECT_FALSE(h.main().CursorInMainWindow());
+    click(DIMOFS_BUTTON3);
+    EXPECT_EQ(steps(1), 0);
+
+    h.main().setWindowState(Qt::WindowNoState);
+    h.main().hide();
+    EXPECT_FALSE(h.main().CursorInMainWindow());
+    click(DIMOFS_BUTTON3);
+    EXPECT_EQ(steps(1), 0);
+
+    h.main().show();
+    EXPECT_TRUE(h.main().CursorInMainWindow());
+    click(DIMOFS_BUTTON3);
+    EXPECT_EQ(steps(1), 1);
+}
+
 TEST_F(InputTest, ReleasesOtherButtonsKeysAndAWorkspaceWithoutChildrenDoNothing)
 {
     mouse({{DIMOFS_BUTTON3, 0},

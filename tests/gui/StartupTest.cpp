@@ -2,6 +2,7 @@
 #include "Harness.h"
 #include "app/Defaults.h"
 #include "app/Settings.h"
+#include "platform/Twips.h"
 #include "windows/ChildWindow.h"
 #include "windows/Form1.h"
 #include "windows/Form2.h"
@@ -9,8 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -80,9 +83,45 @@ TEST(Startup, ASecondInstanceEndsAtOnceAndTouchesNothing)
     h.instance.otherInstanceRuns = true;
     EXPECT_FALSE(h.load());
     EXPECT_EQ(h.end.exitCode, 0);
+    EXPECT_EQ(h.instance.activationsSent, 1); // the running one was asked to come forward
     EXPECT_FALSE(QFileInfo::exists(h.iniPath()));
     EXPECT_FALSE(h.main().isVisible());
     EXPECT_EQ(h.main().windowCount(), 1);
+}
+
+TEST(Startup, AFrameSavedOnALargerScreenIsMovedOnScreenAndTheFileKeepsItsValues)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Wider than the screen and placed so the close box is off it.
+    const int width = screen.width() + 200, height = screen.height() + 100;
+    const QByteArray saved =
+        layout("Top=" + QByteArray::number(twips::fromPixelsY(screen.y() - 40)) +
+                   "\r\nLeft=" + QByteArray::number(twips::fromPixelsX(screen.x() + 30)) +
+                   "\r\nHeight=" + QByteArray::number(twips::fromPixelsY(height)) +
+                   "\r\nWidth=" + QByteArray::number(twips::fromPixelsX(width)) + "\r\n",
+               "Count=0\r\n");
+    Harness h;
+    h.writeIni(saved);
+    ASSERT_TRUE(h.load());
+    const QRect frame(h.main().frameGeometry().topLeft(),
+                      QSize(twips::toSizePixelsX(h.main().Width()), twips::toSizePixelsY(h.main().Height())));
+    EXPECT_TRUE(screen.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_EQ(h.readIni(), saved);
+}
+
+TEST(Startup, AFrameWhoseTitleBarIsOnScreenStaysWhereItWasSaved)
+{
+    // Partly off the right and bottom edges, but its whole title bar on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int left = screen.x() + 20, top = screen.bottom() - 100;
+    Harness h;
+    h.writeIni(layout("Top=" + QByteArray::number(twips::fromPixelsY(top)) + "\r\nLeft=" +
+                          QByteArray::number(twips::fromPixelsX(left)) + "\r\nHeight=6000\r\nWidth=9000\r\n",
+                      "Count=0\r\n"));
+    ASSERT_TRUE(h.load());
+    EXPECT_EQ(h.main().frameGeometry().topLeft(), QPoint(left, top));
+    EXPECT_EQ(h.main().Height(), 6000);
 }
 
 TEST(Startup, RecordingModeNeedsBothRecorderFiles)
@@ -286,4 +325,6 @@ TEST(MainWindow, HasItsMenuStatusBarAndMinuteTimer)
     EXPECT_TRUE(m.statusText().isEmpty());
     EXPECT_FALSE(m.windowIcon().isNull());
     EXPECT_EQ(m.windowIcon().availableSizes().value(0), QSize(32, 32));
+    // A global-menu registrar on the desktop must not take the commands out of the window.
+    EXPECT_FALSE(m.menuBar()->isNativeMenuBar());
 }

@@ -1,5 +1,6 @@
 // Minimising into the notification area and coming back from it.
 #include "Harness.h"
+#include "frame/SystemTrayIcon.h"
 #include "platform/NotifyIcon.h"
 
 #include <QCoreApplication>
@@ -183,5 +184,57 @@ TEST(Tray, WithoutANotificationAreaTheWindowStaysOnTheTaskbar)
         EXPECT_FALSE(m.isVisible());
         EXPECT_TRUE(h.tray.shown);
         EXPECT_EQ(m.mInTray, 1);
+    }
+}
+
+TEST(Tray, ASecondStartBringsTheWindowBackFromTheAreaOrTheTaskbar)
+{
+    {
+        Harness h;
+        ASSERT_TRUE(h.load());
+        MDIForm1& m = h.main();
+        m.setWindowState(Qt::WindowMaximized);
+        minimise(m);
+        ASSERT_FALSE(m.isVisible());
+        h.instance.activate();
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_EQ(m.windowState(), Qt::WindowNoState); // as the icon's double-click brings it
+        EXPECT_FALSE(h.tray.shown);
+        EXPECT_EQ(m.mInTray, 0);
+    }
+    {
+        // No notification area: minimised on the taskbar, back to the state it was minimised from.
+        Harness h;
+        h.tray.available = false;
+        ASSERT_TRUE(h.load());
+        MDIForm1& m = h.main();
+        m.setWindowState(Qt::WindowMaximized);
+        minimise(m);
+        h.instance.activate();
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_EQ(m.windowState(), Qt::WindowMaximized);
+        EXPECT_EQ(h.tray.adds, 0);
+    }
+    {
+        // Already on screen: it stays as it is.
+        Harness h;
+        ASSERT_TRUE(h.load());
+        h.instance.activate();
+        EXPECT_TRUE(h.main().isVisible());
+        EXPECT_EQ(h.main().windowState(), Qt::WindowNoState);
+        EXPECT_EQ(h.tray.adds + h.tray.removes, 0);
+    }
+}
+
+TEST(Tray, AnActivationRestoresOnAStatusNotifierHostAndNotOnAnXEmbedTray)
+{
+    using R = QSystemTrayIcon::ActivationReason;
+    EXPECT_EQ(SystemTrayIcon::messageFor(R::Trigger, true), WM_LBUTTONDBLCLK);
+    EXPECT_EQ(SystemTrayIcon::messageFor(R::Trigger, false), WM_LBUTTONUP);
+    for (const bool sni : {true, false}) {
+        EXPECT_EQ(SystemTrayIcon::messageFor(R::DoubleClick, sni), WM_LBUTTONDBLCLK);
+        EXPECT_EQ(SystemTrayIcon::messageFor(R::Context, sni), WM_RBUTTONUP);
+        EXPECT_EQ(SystemTrayIcon::messageFor(R::MiddleClick, sni), WM_MBUTTONUP);
+        EXPECT_EQ(SystemTrayIcon::messageFor(R::Unknown, sni), 0u);
     }
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/extensions/XInput2.h> // last: Xlib's macros
+
 using namespace sora;
 using namespace sora::fakes;
 
@@ -152,4 +154,20 @@ TEST(XInput2Items, ButtonsWheelAndKeysMapToTheDeviceFormats)
 
     EXPECT_EQ(xinput2::keyboardItem(9, true, 0)->lOfs, 1); // Escape
     EXPECT_EQ(xinput2::keyboardItem(9, false, 0)->lData, 0);
+}
+
+TEST(XInput2, OnlyButtonEventsAreEverSelectedNeverKeys)
+{
+    EXPECT_EQ(xinput2::rawEvents(InputDeviceKind::Mouse),
+              (std::vector<int>{XI_RawButtonPress, XI_RawButtonRelease}));
+    // The keyboard device is acquired like the mouse, but nothing of the desktop's typing is read.
+    EXPECT_TRUE(xinput2::rawEvents(InputDeviceKind::Keyboard).empty());
+    for (const InputDeviceKind kind : {InputDeviceKind::Mouse, InputDeviceKind::Keyboard}) {
+        for (const int event : xinput2::rawEvents(kind)) {
+            EXPECT_NE(event, XI_RawKeyPress);
+            EXPECT_NE(event, XI_RawKeyRelease);
+            EXPECT_NE(event, XI_KeyPress);
+            EXPECT_NE(event, XI_KeyRelease);
+        }
+    }
 }

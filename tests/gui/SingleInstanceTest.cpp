@@ -1,0 +1,85 @@
+// The lock and the hand-over of a second start, through a real lock file and local socket.
+#include "platform/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace sora;
+
+namespace {
+
+// Runs the event loop until `done` or a generous deadline, for a test that must not hang.
+template <typename F> bool waitFor(F done)
+{
+    const QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
+}
+
+} // namespace
+
+TEST(SingleInstance, ASecondStartAsksTheRunningOneToComeForward)
+{
+    QTemporaryDir folder;
+    LockFileInstance running(folder.path());
+    int activations = 0;
+    running.onActivate = [&] { ++activations; };
+    ASSERT_TRUE(running.acquire());
+
+    for (int start = 1; start <= 2; ++start) {
+        LockFileInstance second(folder.path());
+        EXPECT_FALSE(second.acquire());
+        EXPECT_TRUE(second.activateRunning());
+        EXPECT_TRUE(waitFor([&] { return activations == start; })) << start;
+    }
+    // A connection that sends nothing is no request.
+    QLocalSocket probe;
+    probe.connectToServer(running.socketPath());
+    ASSERT_TRUE(probe.waitForConnected(10000));
+    probe.disconnectFromServer();
+    EXPECT_TRUE(waitFor([&] { return probe.state() == QLocalSocket::UnconnectedState; }));
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(); // the server's side of the connection, and its end
+    EXPECT_EQ(activations, 2);
+}
+
+TEST(SingleInstance, ASocketLeftByAKilledProgramNeitherBlocksNorConfuses)
+{
+    QTemporaryDir folder;
+    LockFileInstance killed(folder.path());
+    {
+        // What a killed program leaves: its socket file, no one listening, no lock held.
+        QFile stale(killed.socketPath());
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    }
+    // A start that finds no running program does not hang on it either.
+    EXPECT_FALSE(killed.activateRunning());
+
+    LockFileInstance next(folder.path());
+    int activations = 0;
+    next.onActivate = [&] { ++activations; };
+    ASSERT_TRUE(next.acquire());
+    LockFileInstance second(folder.path());
+    EXPECT_FALSE(second.acquire());
+    EXPECT_TRUE(second.activateRunning());
+    EXPECT_TRUE(waitFor([&] { return activations == 1; }));
+}
+
+TEST(SingleInstance, TheSocketGoesWithTheProgramAndTheNextStartHoldsItAgain)
+{
+    QTemporaryDir folder;
+    {
+        LockFileInstance first(folder.path());
+        ASSERT_TRUE(first.acquire());
+        EXPECT_TRUE(QFile::exists(first.socketPath()));
+    }
+    LockFileInstance next(folder.path());
+    EXPECT_FALSE(QFile::exists(next.socketPath()));
+    EXPECT_TRUE(next.acquire());
+}
