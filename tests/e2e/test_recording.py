@@ -39,7 +39,7 @@ class Recording(DesktopTestCase):
         self.open_first_station(p, since)
 
         p.press("録音", role="push button")
-        question = p.answer("はい")
+        question = p.answer("はい(Y)")
         self.assertTrue(question, "the question has a text")
 
         first = s.wait_until(lambda: mp3_bytes(folder), 30, what="an MP3 in the recording folder")
