@@ -4,6 +4,7 @@
 #include "platform/EndProcess.h"
 #include "platform/FolderChooser.h"
 #include "platform/Fonts.h"
+#include "platform/Language.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/SingleInstance.h"
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(sora::ProgramInfo::title());
     QApplication::setQuitOnLastWindowClosed(false); // only the main window's close ends the program
     sora::installFontSubstitutions();
+    sora::useJapanese();
 
     sora::LockFileInstance instance;
     sora::QtMessageBoxes messages(sora::ProgramInfo::title());

@@ -1,11 +1,8 @@
 #include "AtomicFile.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +10,8 @@ namespace sora {
 
 namespace {
 
+// Our one rule beyond the save file's own checks: no write bit means read-only, even for root,
+// who passes every access() test.
 bool isWriteProtected(const char* path, const struct stat& st)
 {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path, W_OK) != 0;
@@ -25,25 +24,6 @@ bool fail(QString* error, const QString& why)
     return false;
 }
 
-QString systemReason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
-bool writeAll(int fd, const QByteArray& data)
-{
-    const char* p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 } // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error)
@@ -53,52 +33,35 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
     if (const QFileInfo link(path); link.isSymLink() && QFileInfo::exists(link.symLinkTarget()))
         target = link.symLinkTarget();
 
+    const QString folder = QFileInfo(target).absolutePath();
     const QByteArray targetBytes = QFile::encodeName(target);
-    const QByteArray folderBytes = QFile::encodeName(QFileInfo(target).absolutePath());
+    const QByteArray folderBytes = QFile::encodeName(folder);
 
-    struct stat folderStat {};
+    struct stat folderStat = {};
     if (::stat(folderBytes.constData(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode))
-        return fail(error, QStringLiteral("フォルダがありません: %1").arg(QFileInfo(target).absolutePath()));
+        return fail(error, QStringLiteral("フォルダがありません: %1").arg(folder));
     if (isWriteProtected(folderBytes.constData(), folderStat))
-        return fail(error, QStringLiteral("フォルダに書き込めません: %1").arg(QFileInfo(target).absolutePath()));
-
-    mode_t mode = 0;
-    bool exists = false;
-    struct stat fileStat {};
-    if (::stat(targetBytes.constData(), &fileStat) == 0) {
+        return fail(error, QStringLiteral("フォルダに書き込めません: %1").arg(folder));
+    if (struct stat fileStat{}; ::stat(targetBytes.constData(), &fileStat) == 0) {
         if (!S_ISREG(fileStat.st_mode))
             return fail(error, QStringLiteral("ファイルではありません: %1").arg(target));
         if (isWriteProtected(targetBytes.constData(), fileStat))
             return fail(error, QStringLiteral("読み取り専用のファイルです: %1").arg(target));
-        mode = fileStat.st_mode & 07777;
-        exists = true;
     }
 
-    QByteArray temp = targetBytes + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return fail(error, QStringLiteral("一時ファイルを作成できません: %1").arg(systemReason(errno)));
-
-    if (!exists) {
-        // A new file gets what the user's umask allows, as any newly created file would.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(temp.constData(), targetBytes.constData()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.constData());
-        return fail(error, QStringLiteral("書き込みに失敗しました: %1").arg(systemReason(err)));
+    // A temporary file in the same folder, synced to disk and renamed over the target on commit;
+    // it keeps the target's permissions, and a new file gets what the umask allows. Never a
+    // direct write: a crash must leave the old file or the new one.
+    QSaveFile file(target);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, QStringLiteral("一時ファイルを作成できません: %1").arg(file.errorString()));
+    // Flushed and checked here: Qt 6.4's commit() ignores a failed flush, so a write cut short
+    // by a full disk would replace the file with its torn copy.
+    if (file.write(data) != data.size() || !file.flush() || !file.commit()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(error, QStringLiteral("書き込みに失敗しました: %1").arg(why));
     }
     return true;
 }

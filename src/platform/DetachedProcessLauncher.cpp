@@ -11,14 +11,21 @@
 #include <csignal>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
+extern char** environ;
+
 namespace sora {
 
 namespace {
+
+// Hand-written rather than QProcess::startDetached: in Qt 6.4 that passes on the signals we ignore
+// (SIGXFSZ) and our descriptors without close-on-exec, and runs no child process modifier that
+// could reset them.
 
 // What went wrong on the way to exec, sent back to the caller through a close-on-exec pipe: the
 // pipe reaches end-of-file without a report exactly when exec succeeded.
@@ -69,6 +76,7 @@ struct ChildPlan
 {
     std::string path;
     std::vector<std::string> argv;
+    std::vector<std::string> environment;
     std::string directory;
     int in = -1;
     int out = -1;
@@ -76,7 +84,7 @@ struct ChildPlan
     rlim_t maxFd = 1024;
 };
 
-[[noreturn]] void runChild(const ChildPlan& plan, char* const* argv)
+[[noreturn]] void runChild(const ChildPlan& plan, char* const* argv, char* const* envp)
 {
     // Its own session: no terminal of ours, no signal meant for our process group reaches it.
     if (::setsid() < 0) {
@@ -117,9 +125,38 @@ struct ChildPlan
         for (rlim_t fd = 3; fd < plan.maxFd; ++fd)
             ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
 
-    ::execv(plan.path.c_str(), argv);
+    ::execve(plan.path.c_str(), argv, envp);
     report(plan.reportFd, Step::Exec, errno);
     ::_exit(127);
+}
+
+std::string_view keyOf(std::string_view entry)
+{
+    return entry.substr(0, entry.find('='));
+}
+
+// Our environment with the request's entries set over it, byte for byte as we have it.
+std::vector<std::string> environmentWith(const std::vector<std::string>& extra)
+{
+    std::vector<std::string> all;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view ours(*entry);
+        bool replaced = false;
+        for (const std::string& e : extra)
+            replaced = replaced || keyOf(e) == keyOf(ours);
+        if (!replaced)
+            all.emplace_back(ours);
+    }
+    all.insert(all.end(), extra.begin(), extra.end());
+    return all;
+}
+
+char* const* pointersTo(std::vector<std::string>& strings, std::vector<char*>& pointers)
+{
+    for (std::string& s : strings)
+        pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers.data();
 }
 
 } // namespace
@@ -160,6 +197,12 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
     for (const QString& argument : request.arguments + QStringList{request.program, request.title})
         if (argument.contains(QChar(u'\0')))
             return fail(QStringLiteral("引数に使えない文字が含まれています。"));
+    std::vector<std::string> extraEnvironment;
+    for (const QString& entry : request.environment) {
+        if (entry.indexOf(u'=') <= 0 || entry.contains(QChar(u'\0')))
+            return fail(QStringLiteral("環境変数の指定が正しくありません。\r\n") + entry);
+        extraEnvironment.push_back(QFile::encodeName(entry).toStdString());
+    }
 
     ChildPlan plan;
     plan.directory = QFile::encodeName(directory).toStdString();
@@ -185,9 +228,10 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
     for (const QString& a : std::as_const(argv))
         plan.argv.push_back(QFile::encodeName(a).toStdString());
     std::vector<char*> argp;
-    for (std::string& a : plan.argv)
-        argp.push_back(a.data());
-    argp.push_back(nullptr);
+    char* const* const argvPointers = pointersTo(plan.argv, argp);
+    plan.environment = environmentWith(extraEnvironment);
+    std::vector<char*> envp;
+    char* const* const envPointers = pointersTo(plan.environment, envp);
 
     struct rlimit limit = {};
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
@@ -226,7 +270,7 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
 
     const pid_t child = ::fork();
     if (child == 0)
-        runChild(plan, argp.data());
+        runChild(plan, argvPointers, envPointers);
     const int forkError = errno;
     for (int fd : {plan.in, plan.out, plan.reportFd})
         ::close(fd);

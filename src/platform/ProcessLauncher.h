@@ -8,11 +8,12 @@ namespace sora {
 // A program to start and forget.
 struct LaunchRequest
 {
-    QString program;          // as the command line names it, e.g. "./streamripper.exe"
-    QStringList arguments;    // each reaches the program as exactly one argument
-    QString workingDirectory; // the program starts here
-    QString title;            // title of its terminal window, where it gets one
-    QString logFile;          // its output, when there is no terminal to show it in
+    QString program;           // as the command line names it, e.g. "./streamripper.exe"
+    QStringList arguments;     // each reaches the program as exactly one argument
+    QString workingDirectory;  // the program starts here
+    QString title;             // title of its terminal window, where it gets one
+    QString logFile;           // its output, when there is no terminal to show it in
+    QStringList environment{}; // KEY=VALUE entries set for it (and its terminal) over our own
 };
 
 // Starts programs that outlive this one: in their own session, never waited for, no handle kept.

@@ -3,7 +3,9 @@
 #include "AddressSpelling.h"
 #include "platform/BenchProbe.h"
 
+#include <QLocale>
 #include <QUuid>
+#include <QWebEngineProfile>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -67,6 +69,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(
     setParent(m_view);
     auto* page = new BrowserPage(m_view);
     m_view->setPage(page);
+    // The engine sends no Accept-Language of its own: ask in the program's language.
+    page->profile()->setHttpAcceptLanguage(QLocale().bcp47Name());
     page->onDocumentReady = [this] {
         m_reportedThisLoad = true;
         emit StatusTextChange(kDone);

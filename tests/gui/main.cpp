@@ -1,5 +1,6 @@
 // Runs the GUI tests on Qt's offscreen platform: real widgets, no display.
 #include "platform/Fonts.h"
+#include "platform/Language.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QApplication app(argc, argv);
     sora::installFontSubstitutions();
+    sora::useJapanese(); // as the program does, so Qt's own texts are the ones a user sees
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

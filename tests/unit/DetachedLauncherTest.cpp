@@ -8,8 +8,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
+#include <pthread.h>
 #include <unistd.h>
 
 using namespace sora;
@@ -52,17 +55,26 @@ TEST(DetachedLauncher, RunsInItsOwnSessionFromTheWorkingDirectoryWithItsOutputIn
 {
     QTemporaryDir dir;
     const QString log = dir.filePath("streamripper.log");
-    writeScript(dir.filePath("rec.sh"), "for a in \"$@\"; do echo \"[$a]\"; done\n"
-                                        "pwd\n"
-                                        "echo err >&2\n"
-                                        "echo \"fds $(ls /proc/$$/fd | tr '\\n' ' ')\"\n"
-                                        "echo \"stat $$ $(sed 's/.*) //' /proc/$$/stat)\"\n"
-                                        "echo end\n");
+    writeScript(dir.filePath("rec.sh"),
+                "for a in \"$@\"; do echo \"[$a]\"; done\n"
+                "pwd\n"
+                "echo err >&2\n"
+                "echo \"fds $(ls /proc/$$/fd | tr '\\n' ' ')\"\n"
+                "echo \"stat $$ $(sed 's/.*) //' /proc/$$/stat)\"\n"
+                // Read by the shell itself: while it waits for a child it blocks signals.
+                "while read -r l; do case $l in Sig[BI]*) echo \"$l\";; esac; done </proc/$$/status\n"
+                "echo end\n");
     // A descriptor of ours without close-on-exec must not reach the program; it sits above the
     // few the shell opens for itself.
     const int opened = ::open("/dev/null", O_RDONLY);
     ASSERT_EQ(::dup2(opened, 57), 57);
     ::close(opened);
+    // Signals we ignore or block must not stay so in the program.
+    const auto oldXfsz = std::signal(SIGXFSZ, SIG_IGN);
+    sigset_t term, oldMask;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &term, &oldMask);
 
     DetachedProcessLauncher launcher{QString()};
     QString error;
@@ -70,6 +82,8 @@ TEST(DetachedLauncher, RunsInItsOwnSessionFromTheWorkingDirectoryWithItsOutputIn
         "./rec.sh", {"http://h:1/live -E rm", "-a", "-d", "/r dir/"}, dir.path(), "Kiri", log};
     const bool started = launcher.startDetached(request, &error);
     ::close(57);
+    ::pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+    std::signal(SIGXFSZ, oldXfsz);
     ASSERT_TRUE(started) << error.toStdString();
 
     const QByteArray out = waitFor(log, "end\n");
@@ -83,6 +97,34 @@ TEST(DetachedLauncher, RunsInItsOwnSessionFromTheWorkingDirectoryWithItsOutputIn
     EXPECT_NE(stat[2].toLong(), ::getpid());
     EXPECT_NE(stat[4].toLong(), ::getsid(0));
     EXPECT_NE(stat[4].toLong(), stat[0].toLong());
+    EXPECT_EQ(lineAfter(out, "SigBlk:"), QList<QByteArray>{"0000000000000000"}) << out.toStdString();
+    EXPECT_EQ(lineAfter(out, "SigIgn:"), QList<QByteArray>{"0000000000000000"}) << out.toStdString();
+}
+
+TEST(DetachedLauncher, TheRequestsEnvironmentIsSetOverOursForTheProgramAndItsTerminal)
+{
+    QTemporaryDir dir;
+    const std::optional<QByteArray> ourLcAll =
+        qEnvironmentVariableIsSet("LC_ALL") ? std::optional(qgetenv("LC_ALL")) : std::nullopt;
+    qputenv("SORA_LAUNCH_KEPT", "kept");
+    qputenv("LC_ALL", "C");
+    writeScript(dir.filePath("rec.sh"), "echo \"[$LC_ALL] [$SORA_LAUNCH_EXTRA] [$SORA_LAUNCH_KEPT] end\"\n");
+    LaunchRequest request{"./rec.sh", {}, dir.path(), "t", dir.filePath("log")};
+    request.environment = {"LC_ALL=C.UTF-8", "SORA_LAUNCH_EXTRA=a=b c"};
+    QString error;
+    ASSERT_TRUE(DetachedProcessLauncher{QString()}.startDetached(request, &error)) << error.toStdString();
+    EXPECT_TRUE(waitFor(dir.filePath("log"), "end\n").endsWith("\n[C.UTF-8] [a=b c] [kept] end\n"));
+
+    const QByteArray record = QFile::encodeName(dir.filePath("terminal.txt"));
+    writeScript(dir.filePath("term.sh"), "echo \"[$LC_ALL]\" > '" + record + "'\n");
+    ASSERT_TRUE(DetachedProcessLauncher{dir.filePath("term.sh")}.startDetached(request, &error))
+        << error.toStdString();
+    EXPECT_EQ(waitFor(record, "]\n"), "[C.UTF-8]\n");
+    qunsetenv("SORA_LAUNCH_KEPT");
+    if (ourLcAll)
+        qputenv("LC_ALL", *ourLcAll);
+    else
+        qunsetenv("LC_ALL");
 }
 
 TEST(DetachedLauncher, ATerminalGetsTheProgramAndItsArgumentsAsSeparateWords)
@@ -122,6 +164,9 @@ TEST(DetachedLauncher, WhatCannotStartIsReportedInJapanese)
     r = ok;
     r.arguments = {QStringLiteral("a") + QChar(u'\0') + "b"};
     EXPECT_FALSE(failure(r).isEmpty());
+    r = ok;
+    r.environment = {"=x"};
+    EXPECT_TRUE(failure(r).contains("環境変数"));
 
     // Found and executable, yet exec refuses it: the report comes back from the child.
     QFile bad(dir.filePath("rec.sh"));
