@@ -145,3 +145,23 @@ TEST_F(RecordingTest, WhatCannotStartIsSaidAndNothingStarts)
     EXPECT_FALSE(QFileInfo::exists(gRecFolder));
     EXPECT_TRUE(h.launcher.started.isEmpty());
 }
+
+TEST_F(RecordingTest, TheRecorderRunsInAUtf8Locale)
+{
+    const QByteArray saved = qgetenv("LC_ALL");
+    const bool wasSet = qEnvironmentVariableIsSet("LC_ALL");
+    qputenv("LC_ALL", "C");
+    record(MsgResult::Yes);
+    qputenv("LC_ALL", "ja_JP.UTF-8");
+    record(MsgResult::Yes);
+    if (wasSet)
+        qputenv("LC_ALL", saved);
+    else
+        qunsetenv("LC_ALL");
+
+    ASSERT_EQ(h.launcher.started.size(), 2);
+    EXPECT_EQ(h.launcher.started[0].environment, QStringList{"LC_ALL=C.UTF-8"});
+    EXPECT_EQ(h.launcher.started[1].environment, QStringList());
+    // The command line stays as it was.
+    EXPECT_EQ(h.launcher.started[0].arguments, h.launcher.started[1].arguments);
+}
