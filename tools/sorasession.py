@@ -1,10 +1,34 @@
-"""A desktop to run the real program on, for the headless demo and the end-to-end tests.
+"""A desktop to run the real program on, driven the way a person or a screen reader does.
 
-Desktop: an Xvfb screen with the icewm window manager (it has a notification
-area).  DemoServer: the local station directory.  Program: one copy of the
-program in a program folder of its own, with its own runtime folder (the
-single-instance lock) and home (browser profile), started on the desktop.
-Only the Python standard library and Debian's X tools are used.
+For the headless demo and the end-to-end tests.  Only the Python standard library, Debian's
+python3-pyatspi (run with /usr/bin/python3) and Debian's X tools are used.
+
+Desktop(width, height, window_manager=True)
+    start()/stop(): an Xvfb screen, icewm (it has a notification area), a private session bus and
+    its accessibility bus (at-spi-bus-launcher, registryd).  One Desktop per process can be read
+    through the accessibility tree: libatspi keeps the first bus it connects to.
+    env(**extra): environment for a process on this desktop and bus.
+    spawn(argv, **env): starts a process on the desktop (e.g. a stand-in service that registers
+    on the session bus); it is stopped with the desktop.
+    xdotool(*args): X and window-manager actions; screenshot(path).
+DemoServer(port=0, stream_port=0): the local station directory on free ports; requests(),
+    count(prefix), wait_for(prefix, n) read its request log.
+Program(desktop, folder=None, env=None): one copy of the program in a program folder of its own,
+    with its own runtime folder (the single-instance lock) and home.
+    start(), run_to_end(), wait_exit(), kill(), cleanup(); settings()/write_settings().
+    window(): the main window's X id; geometry(window); close_through_window_manager().
+    app(): the program's application in the accessibility tree.
+    find(role, name, within=None, **kw) / find_all(...): the first / all elements that match now.
+    wait_find(role, name, ...): the same, polling until it exists.
+    press(name, role="menu item"): presses a control through its action.
+    answer(button): waits for a message box, presses its button by name, returns its text.
+    status_text(): the status bar's text; wait_status(text) waits for it.  title_strip(): the player window's title label.
+    click_link(name): clicks a link in a web page, found by its name, where the tree puts it.
+    click(x, y, button): a real mouse click (e.g. buttons 8/9 at a position from extents()).
+    focus(element): gives an element the keyboard focus (for typing with xdotool).
+wait_until(predicate, timeout, what): polls until predicate() is true; its value.
+Tree helpers on any element: walk(root), matches(element, role, name, ...), text_of(element),
+    extents(element) (screen rectangle), do_action(element, names).
 """
 
 import os
@@ -46,6 +70,21 @@ def stop_process(proc, timeout=5):
         proc.wait()
 
 
+def _read_line_from(argv, env, flag):
+    """Starts argv with `flag` and a pipe's fd appended and reads one line from the pipe."""
+    read_fd, write_fd = os.pipe()
+    fd = [f"{flag}{write_fd}"] if flag.endswith("=") else [flag, str(write_fd)]
+    proc = subprocess.Popen([*argv, *fd], pass_fds=(write_fd,), env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write_fd)
+    with os.fdopen(read_fd) as f:
+        line = f.readline().strip()
+    if not line:
+        stop_process(proc)
+        raise RuntimeError(f"{argv[0]} did not start")
+    return proc, line
+
+
 ICEWM_PREFERENCES = """\
 TitleFontNameXft="IPAGothic:size=10"
 MenuFontNameXft="IPAGothic:size=10"
@@ -63,16 +102,20 @@ TaskBarShowMailboxStatus=0
 ShowWelcomeScreen=0
 """
 
+_connected_bus = None  # the accessibility bus this process's libatspi uses
+
 
 class Desktop:
-    """Xvfb with icewm on a display number the X server picks itself."""
+    """Xvfb with icewm on a display number the X server picks itself, and a private session bus
+    with the accessibility bus on it."""
 
     def __init__(self, width=1280, height=1024, window_manager=True):
         self.width, self.height = width, height
         self.window_manager = window_manager
-        self.xvfb = self.wm = None
-        self.display = None
-        self._config = tempfile.TemporaryDirectory(prefix="sora-desktop-")
+        self.xvfb = self.wm = self.bus = None
+        self.display = self.bus_address = self.a11y_address = None
+        self.processes = []
+        self._dir = tempfile.TemporaryDirectory(prefix="sora-desktop-")
 
     def __enter__(self):
         self.start()
@@ -85,34 +128,60 @@ class Desktop:
         env = dict(os.environ)
         env["DISPLAY"] = self.display
         env.pop("WAYLAND_DISPLAY", None)
+        env.pop("AT_SPI_BUS_ADDRESS", None)
+        if self.bus_address:
+            env["DBUS_SESSION_BUS_ADDRESS"] = self.bus_address
         env.update(extra)
         return env
 
     def start(self):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{self.width}x{self.height}x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as f:
-            number = f.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
+        self.xvfb, number = _read_line_from(
+            ["Xvfb", "-screen", "0", f"{self.width}x{self.height}x24", "-nolisten", "tcp", "-noreset"],
+            None, "-displayfd")
         self.display = ":" + number
+        # The bus and what it activates (the accessibility bus launcher keeps its socket in the
+        # runtime folder) stay apart from any other desktop on this machine.
+        runtime = Path(self._dir.name) / "runtime"
+        runtime.mkdir(mode=0o700)
+        self.bus, self.bus_address = _read_line_from(
+            ["dbus-daemon", "--session", "--nofork", "--nopidfile"],
+            self.env(XDG_RUNTIME_DIR=str(runtime)), "--print-address=")
+        r = subprocess.run(["gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
+                            "/org/a11y/bus", "--method", "org.a11y.Bus.GetAddress"], env=self.env(),
+                           capture_output=True, text=True, timeout=30, check=True)
+        self.a11y_address = re.search(r"'([^']*)'", r.stdout).group(1)
         if self.window_manager:
-            prefs = Path(self._config.name)
+            prefs = Path(self._dir.name)
             (prefs / "preferences").write_text(ICEWM_PREFERENCES)
-            self.wm = subprocess.Popen(["icewm"], env=self.env(ICEWM_PRIVCFG=str(prefs)),
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.wm = self.spawn(["icewm"], ICEWM_PRIVCFG=str(prefs))
             # The notification area exists once icewm's task bar is mapped.
             wait_until(lambda: self.xdotool("search", "--class", "icewm", check=False), 10,
                        what="icewm")
 
+    def spawn(self, argv, **env):
+        proc = subprocess.Popen(list(map(str, argv)), env=self.env(**env), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, start_new_session=True)
+        self.processes.append(proc)
+        return proc
+
     def stop(self):
-        stop_process(self.wm)
+        for proc in reversed(self.processes):
+            stop_process(proc)
+        if self.bus and self.bus.poll() is None:
+            os.killpg(self.bus.pid, signal.SIGTERM)  # with the services it activated
+            self.bus.wait()
         stop_process(self.xvfb)
-        self._config.cleanup()
+        self._dir.cleanup()
+
+    def accessibility(self):
+        """The pyatspi module, connected to this desktop's accessibility bus."""
+        global _connected_bus
+        if _connected_bus not in (None, self.a11y_address):
+            raise RuntimeError("this process already reads another desktop's accessibility tree")
+        os.environ["AT_SPI_BUS_ADDRESS"] = self.a11y_address
+        import pyatspi
+        _connected_bus = self.a11y_address
+        return pyatspi
 
     def xdotool(self, *args, check=True, timeout=30):
         r = subprocess.run(["xdotool", *map(str, args)], env=self.env(), capture_output=True, text=True,
@@ -122,10 +191,21 @@ class Desktop:
         return r.stdout.strip() if r.returncode == 0 else ""
 
     def screenshot(self, path):
+        """A picture of the screen; the name's ending picks the format (.png, .ppm)."""
         tool = build_dir() / "tools" / "sora-screenshot"
         subprocess.run([str(tool), str(path)], env=self.env(QT_QPA_PLATFORM="xcb"), check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
         return Path(path)
+
+    def colours(self, x, y, width, height):
+        """The set of (r, g, b) colours in a rectangle of the screen (read from a binary PPM)."""
+        with tempfile.TemporaryDirectory() as folder:
+            data = self.screenshot(Path(folder) / "screen.ppm").read_bytes()
+        magic, w, h, depth, pixels = data.split(maxsplit=4)
+        assert magic == b"P6" and depth == b"255", "a binary PPM with 8-bit channels"
+        w = int(w)
+        return {tuple(pixels[(row * w + col) * 3:(row * w + col) * 3 + 3])
+                for row in range(y, y + height) for col in range(x, x + width)}
 
 
 class DemoServer:
@@ -220,8 +300,9 @@ def read_settings(data):
 class Program:
     """One copy of the program in its own program folder, on a desktop."""
 
-    def __init__(self, desktop, folder=None, executable=None):
+    def __init__(self, desktop, folder=None, executable=None, env=None):
         self.desktop = desktop
+        self.extra_env = dict(env or {})
         self._tmp = tempfile.TemporaryDirectory(prefix="sora-program-")
         self.folder = Path(folder) if folder else Path(self._tmp.name) / "program"
         self.folder.mkdir(parents=True, exist_ok=True)
@@ -254,17 +335,21 @@ class Program:
         (self.folder / "tre.dll").write_bytes(b"")
 
     def env(self):
+        # Qt's bridge is on whether or not a screen reader runs; the web pages' trees too.
         return self.desktop.env(XDG_RUNTIME_DIR=str(self.runtime), HOME=str(self.home),
                                 XDG_DATA_HOME=str(self.home / ".local/share"),
                                 XDG_CACHE_HOME=str(self.home / ".cache"),
                                 XDG_CONFIG_HOME=str(self.home / ".config"),
-                                QTWEBENGINE_DISABLE_SANDBOX="1", LANG="C.UTF-8")
+                                QTWEBENGINE_DISABLE_SANDBOX="1", LANG="C.UTF-8",
+                                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                                QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY="1", **self.extra_env)
 
     def start(self):
         out = open(self.output, "ab")
         self.proc = subprocess.Popen([str(self.executable)], cwd=str(self.folder), env=self.env(),
                                      stdout=out, stderr=subprocess.STDOUT, start_new_session=True)
         out.close()
+        self._app = None
         return self.proc
 
     def run_to_end(self, timeout=30):
@@ -275,67 +360,6 @@ class Program:
         out.close()
         return r.returncode
 
-    def main_window(self, timeout=30):
-        """The main window's X id, once it is mapped and stays the same: the window is created
-        anew when its first browser appears, so the first id seen may not last."""
-        def find():
-            ids = self.desktop.xdotool("search", "--all", "--onlyvisible", "--pid", self.proc.pid, "--name",
-                                       "^ソラマドORBX", check=False).split()
-            return ids[0] if len(ids) == 1 else None
-        seen = {"id": None, "since": 0.0}
-
-        def stable():
-            current = find()
-            now = time.monotonic()
-            if current != seen["id"]:
-                seen.update(id=current, since=now)
-                return None
-            return current if current and now - seen["since"] >= 1.0 else None
-        return wait_until(stable, timeout, interval=0.2, what="the main window")
-
-    def window_geometry(self, window):
-        """(x, y, width, height) of a window's client area on the screen."""
-        out = self.desktop.xdotool("getwindowgeometry", "--shell", window)
-        g = dict(line.split("=", 1) for line in out.splitlines())
-        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
-
-    # Measures of the main window's inside under this desktop (Qt's Fusion style at 96 DPI): the
-    # menu bar's height, and where a child window's client area starts inside its frame.
-    MENU_BAR_HEIGHT = 19
-    CHILD_CLIENT_OFFSET = (4, 24)
-
-    def child_client_origin(self, window, top_twips, left_twips):
-        """Screen position of the client area of a child window placed at top/left (twips)."""
-        x, y, _, _ = self.window_geometry(window)
-        dx, dy = self.CHILD_CLIENT_OFFSET
-        return (x + round(left_twips / 15) + dx, y + self.MENU_BAR_HEIGHT + round(top_twips / 15) + dy)
-
-    def click(self, x, y, button=1):
-        self.desktop.xdotool("mousemove", "--sync", x, y)
-        self.desktop.xdotool("click", button)
-
-    def menu_entries(self, window, screenshot):
-        """Screen x of the middle of each menu entry, found from the text pixels in a screenshot."""
-        x, y, w, _ = self.window_geometry(window)
-        _, _, px = read_png(self.desktop.screenshot(screenshot))
-        dark = [any(sum(px[y + dy][x + dx]) < 300 for dy in range(4, self.MENU_BAR_HEIGHT - 3))
-                for dx in range(w)]
-        entries, start, gap = [], None, 0
-        for dx, is_dark in enumerate(dark + [False] * 12):
-            if is_dark:
-                start = dx if start is None else start
-                gap = 0
-            elif start is not None:
-                gap += 1
-                if gap > 10:
-                    entries.append(x + (start + dx - gap) // 2)
-                    start = None
-        return entries
-
-    def close_through_window_manager(self, window):
-        self.desktop.xdotool("windowactivate", "--sync", window)
-        self.desktop.xdotool("key", "--clearmodifiers", "alt+F4")
-
     def wait_exit(self, timeout=30):
         return self.proc.wait(timeout)
 
@@ -344,46 +368,170 @@ class Program:
             os.killpg(self.proc.pid, signal.SIGKILL)
             self.proc.wait()
 
+    # --- X windows: only for what the window manager does
 
-def read_png(path):
-    """(width, height, pixels) of an 8-bit RGB or RGBA PNG; pixels[y][x] = (r, g, b)."""
-    import struct
-    import zlib
-    data = Path(path).read_bytes()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("not a PNG file")
-    pos, idat, width = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        chunk = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            width, height, depth, color = struct.unpack(">IIBB", chunk[:10])
-            if depth != 8 or color not in (2, 6):
-                raise ValueError("only 8-bit RGB or RGBA")
-            channels = 3 if color == 2 else 4
-        elif kind == b"IDAT":
-            idat += chunk
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows, prev = [], bytearray(stride)
-    for y in range(height):
-        f = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - channels] if i >= channels else 0
-            b = prev[i]
-            c = prev[i - channels] if i >= channels else 0
-            if f == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif f == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif f == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif f == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
-        rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
-        prev = line
-    return width, height, rows
+    def windows(self, name="^ソラマドORBX"):
+        return self.desktop.xdotool("search", "--all", "--onlyvisible", "--pid", self.proc.pid, "--name", name,
+                                    check=False).split()
+
+    def window(self, timeout=30):
+        """The main window's X id, once it is mapped and the program's tree shows it ready: the
+        window is created anew when its first browser view appears, so wait for the views."""
+        self.wait_find("frame", re.compile("^ソラマドORBX"), within=self.app(timeout), timeout=timeout)
+        return wait_until(lambda: (lambda ids: ids[0] if len(ids) == 1 else None)(self.windows()), timeout,
+                          what="the main window")
+
+    def geometry(self, window):
+        """(x, y, width, height) of a window's client area on the screen."""
+        out = self.desktop.xdotool("getwindowgeometry", "--shell", window)
+        g = dict(line.split("=", 1) for line in out.splitlines())
+        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+    def close_through_window_manager(self, timeout=30):
+        window = self.window(timeout)
+        self.desktop.xdotool("windowactivate", "--sync", window)
+        self.desktop.xdotool("key", "--clearmodifiers", "alt+F4")
+
+    # --- the accessibility tree
+
+    def app(self, timeout=60):
+        """The program's application in the accessibility registry (found by process id)."""
+        if getattr(self, "_app", None) is None:
+            atspi = self.desktop.accessibility()
+
+            def lookup():
+                registry = atspi.Registry.getDesktop(0)
+                for i in range(registry.childCount):
+                    a = registry.getChildAtIndex(i)
+                    try:
+                        if a is not None and a.get_process_id() == self.proc.pid:
+                            return a
+                    except Exception:
+                        pass  # an application going away
+                return None
+            def found():
+                if self.proc.poll() is not None:
+                    raise RuntimeError(f"the program ended with {self.proc.returncode}")
+                return lookup()
+            self._app = wait_until(found, timeout, interval=0.2, what="the program in the accessibility registry")
+            # Read every property afresh: names and texts change while the tests look.
+            from gi.repository import Atspi
+            Atspi.Accessible.set_cache_mask(self._app, Atspi.Cache.NONE)
+        return self._app
+
+    def find_all(self, role=None, name=None, within=None, **kw):
+        return [a for a in walk(within or self.app()) if matches(a, role, name, **kw)]
+
+    def find(self, role=None, name=None, within=None, **kw):
+        return next((a for a in walk(within or self.app()) if matches(a, role, name, **kw)), None)
+
+    def wait_find(self, role=None, name=None, within=None, timeout=30, **kw):
+        return wait_until(lambda: self.find(role, name, within, **kw), timeout, interval=0.2,
+                          what=f"{role or 'an element'} {name!r}")
+
+    def press(self, name, role="menu item", within=None, timeout=30):
+        """Presses a control (a menu entry by default) through its action, as a screen reader does,
+        once it is enabled."""
+        do_action(self.wait_find(role, name, within, timeout=timeout, enabled=True), ("press", "click"))
+
+    def message_box(self, timeout=30):
+        """The message box on screen (titled with the application title)."""
+        return self.wait_find(("alert", "dialog"), "SoraWindowEX", within=self.app(), timeout=timeout,
+                              showing=True)
+
+    def answer(self, button, timeout=30):
+        """Waits for a message box, presses its button `button` and returns the box's text."""
+        box = self.message_box(timeout)
+        text = "\n".join(a.name for a in self.find_all("label", within=box) if a.name)
+        self.press(button, role="push button", within=box, timeout=timeout)
+        return text
+
+    def wait_status(self, text, timeout=30):
+        return wait_until(lambda: self.status_text() == text, timeout, what=f"the status text {text!r}")
+
+    def status_text(self):
+        element = self.find(name="ステータス", role=None)
+        return element.description if element else None
+
+    def title_strip(self, within=None):
+        """The player window's title label (its name is the text shown)."""
+        return self.find("label", description="放送局名", within=within)
+
+    def click_link(self, name, within=None, timeout=30):
+        """Clicks the first link whose name contains `name`, in any page of the program, where the
+        tree says it is: the pages' links offer no press action, only the focus."""
+        link = self.wait_find("link", re.compile(re.escape(name)), within, timeout=timeout, showing=True)
+        x, y, width, height = extents(link)
+        self.click(x + width // 2, y + height // 2)
+
+    def click(self, x, y, button=1):
+        self.desktop.xdotool("mousemove", "--sync", x, y)
+        self.desktop.xdotool("click", button)
+
+    def focus(self, element):
+        element.queryComponent().grabFocus()
+
+
+def walk(root):
+    """root and everything below it, depth first."""
+    stack = [root]
+    while stack:
+        a = stack.pop()
+        try:
+            children = [a.getChildAtIndex(i) for i in range(a.childCount)]
+        except Exception:
+            continue  # an element going away while we look
+        yield a
+        stack.extend(c for c in reversed(children) if c is not None)
+
+
+def matches(a, role=None, name=None, description=None, showing=None, enabled=None):
+    """Whether an element has the role (a name or a tuple of names), the name (text or compiled
+    pattern), the description and the showing and enabled states asked for."""
+    try:
+        if role is not None and a.getRoleName() not in ((role,) if isinstance(role, str) else role):
+            return False
+        if name is not None and not (name.search(a.name or "") if hasattr(name, "search") else a.name == name):
+            return False
+        if description is not None and a.description != description:
+            return False
+        if showing is not None:
+            import pyatspi
+            if a.getState().contains(pyatspi.STATE_SHOWING) != showing:
+                return False
+        if enabled is not None:
+            import pyatspi
+            if a.getState().contains(pyatspi.STATE_ENABLED) != enabled:
+                return False
+        return True
+    except Exception:
+        return False
+
+
+def text_of(a):
+    text = a.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def extents(a):
+    """(x, y, width, height) of an element on the screen."""
+    import pyatspi
+    e = a.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return e.x, e.y, e.width, e.height
+
+
+def do_action(a, names):
+    """Runs the element's first action whose name is one of `names` (or its only action). A menu
+    entry that opens a modal dialog answers only once the dialog is closed, so a call that times out
+    counts as done: the caller waits for what the action does."""
+    action = a.queryAction()
+    available = [action.getName(i).lower() for i in range(action.nActions)]
+    for i, n in enumerate(available):
+        if n in names or action.nActions == 1:
+            try:
+                action.doAction(i)
+            except Exception as e:  # GLib.Error: no reply in time
+                if "timeout" not in str(e).lower() and "noreply" not in str(e).lower():
+                    raise
+            return
+    raise RuntimeError(f"{a.getRoleName()} {a.name!r} has no action {names}: {available}")

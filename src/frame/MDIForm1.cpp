@@ -38,6 +38,7 @@ public:
         if (text == m_text)
             return;
         m_text = text;
+        setAccessibleDescription(text); // what a screen reader reads: the name says what it is
         update();
     }
 
@@ -75,6 +76,7 @@ MDIForm1::MDIForm1(Platform& platform)
     sbURLBar->setSizeGripEnabled(true);
     sbURLBar->setFixedHeight(twips::toSizePixelsY(255));
     m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); // never widens the window
+    m_statusText->setAccessibleName(QStringLiteral("ステータス"));
     sbURLBar->addWidget(m_statusText, 1);
     // With browser views in the window every repaint composes the whole window again, browser
     // views included, at about the cost of a page's own frame; pages report a text as each load

@@ -10,10 +10,19 @@ class ProgramInfo
 public:
     ProgramInfo(QString folder, QString exeName) : m_folder(std::move(folder)), m_exeName(std::move(exeName)) {}
 
-    // The real program: the folder that holds the running executable.
+    // The real program, in the program folder that programFolder() picks for its executable.
     static ProgramInfo fromRunningExecutable();
 
-    // Folder of the executable, without a trailing separator (except for the root "/").
+    // The program folder for an executable in exeFolder: exeFolder itself when the user may write
+    // it, else userFolder(), created here when missing. A user folder that cannot be created is
+    // left to the first settings write to report, with its path.
+    static QString programFolder(const QString& exeFolder);
+    // $XDG_DATA_HOME/sorawindowex, ~/.local/share/sorawindowex by default.
+    static QString userFolder();
+    // True when the program may keep its files in folder.
+    static bool isWritableFolder(const QString& folder);
+
+    // The program folder (see programFolder()), without a trailing separator (except for the root "/").
     const QString& folder() const { return m_folder; }
     // Base name of the executable, without any extension.
     const QString& exeName() const { return m_exeName; }

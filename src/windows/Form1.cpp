@@ -27,6 +27,7 @@ Form1::Form1(Platform& platform)
     Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     lbl_title->setFont(msGothic(9));
     lbl_title->setTextFormat(Qt::PlainText);
+    lbl_title->setAccessibleDescription(QStringLiteral("放送局名")); // its name is the text shown
     cmdRec->setFont(msGothic(9));
 
     WebBrowser1->SetPlace(0, 500, 5535, 4305);

@@ -79,6 +79,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(
     // Station pages start their stream on opening, as the directory expects.
     m_view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    m_view->setAccessibleName(QStringLiteral("ブラウザ"));
 
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
         m_reportedThisLoad = false;

@@ -1,5 +1,6 @@
 """What the end-to-end tests share: the session module and a test case with a desktop."""
 
+import atexit
 import os
 import sys
 import time
@@ -12,8 +13,20 @@ import sorasession as s  # noqa: E402,F401
 LIST = "/kiri-board/radio-deck/radioobx.cgi"
 PING = "/kiri-board/ping-testobx.cgi"
 STATION = "/kiri-board/radio-deck/station.cgi"
-# Where the first station link of the directory page lies inside the page, in pixels.
-FIRST_STATION_LINK = (100, 85)
+FIRST_STATION = "ラジオ夢見"  # the first link of the directory page
+MAIN_TITLE = "ソラマドORBX"
+
+_desktop = None
+
+
+def desktop():
+    """One desktop for the whole test process: its accessibility bus is the one this process reads."""
+    global _desktop
+    if _desktop is None:
+        _desktop = s.Desktop()
+        _desktop.start()
+        atexit.register(_desktop.stop)
+    return _desktop
 
 
 def artifacts():
@@ -24,28 +37,20 @@ def artifacts():
 
 
 class DesktopTestCase(unittest.TestCase):
-    """A desktop for the whole class and a demo server; `ports` None means any free ones."""
-
-    ports = None
+    """The desktop and a demo server on free ports."""
 
     @classmethod
     def setUpClass(cls):
-        cls.desktop = s.Desktop()
-        cls.desktop.start()
-        cls.server = s.DemoServer(*(cls.ports or (0, 0)))
-        try:
-            cls.server.start()
-        except Exception:
-            cls.desktop.stop()
-            raise
+        cls.desktop = desktop()
+        cls.server = s.DemoServer()
+        cls.server.start()
 
     @classmethod
     def tearDownClass(cls):
         cls.server.stop()
-        cls.desktop.stop()
 
-    def program(self):
-        p = s.Program(self.desktop)
+    def program(self, **kw):
+        p = s.Program(self.desktop, **kw)
         self.addCleanup(p.cleanup)
         self.addCleanup(self._keep_output, p)
         return p
@@ -55,14 +60,20 @@ class DesktopTestCase(unittest.TestCase):
             sys.stderr.write(program.output.read_text(errors="replace"))
 
     def start(self, program, settings=None, timeout=90):
-        """Starts the program (on `settings` bytes if given); its main window id."""
+        """Starts the program (on `settings` bytes if given); its main window's X id."""
         if settings is not None:
             program.write_settings(settings)
         program.start()
-        return program.main_window(timeout)
+        return program.window(timeout)
 
     def settings(self, **kw):
         return s.settings_file(self.server.url1(), self.server.url2(), **kw)
+
+    def open_first_station(self, program, since):
+        """Follows the first station link of the directory page and waits for the station page."""
+        self.server.wait_for(LIST, since=since, timeout=60)
+        program.click_link(FIRST_STATION)
+        self.server.wait_for(STATION, since=since, timeout=30)
 
     def screenshot(self, name):
         return self.desktop.screenshot(artifacts() / name)

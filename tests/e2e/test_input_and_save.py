@@ -1,10 +1,12 @@
 """Side buttons over the main window, and the layout saved at exit and restored at the next start."""
 
 import signal
-import time
 import unittest
 
-from e2e import FIRST_STATION_LINK, LIST, STATION, DesktopTestCase, s
+from e2e import FIRST_STATION, LIST, STATION, DesktopTestCase, s
+
+DIRECTORY = "ラジオデッキ 放送局一覧"
+LOADED = "ページが表示されました"
 
 LAYOUT = dict(main=(300, 450, 9000, 11400), interval=7,
               windows=[(1, 0, 150, 300, 4800, 5400), (2, 0, 600, 5250, 5700, 4200), (2, 1, 0, 0, 4500, 4500)])
@@ -15,28 +17,31 @@ class SideButtons(DesktopTestCase):
         p = self.program()
         since = self.now()
         window = self.start(p, self.settings(windows=[(1, 0, 0, 0, 5460, 6300)]))
-        self.server.wait_for(LIST, since=since, timeout=60)
-        time.sleep(2)
-        cx, cy = p.child_client_origin(window, 0, 0)
-        p.click(cx + FIRST_STATION_LINK[0], cy + FIRST_STATION_LINK[1])
-        self.server.wait_for(STATION, since=since, timeout=30)
-        time.sleep(1)
+        self.open_first_station(p, since)
+        p.wait_find("document web", FIRST_STATION)
 
-        x, y, width, height = p.window_geometry(window)
+        # Over the main window's status bar: back, then forward; one press, one step.
+        x, y, width, height = s.extents(p.find("status bar"))
         lists, stations = self.server.count(LIST), self.server.count(STATION)
-        # Over the main window's status bar: back, then forward.
-        p.click(x + width // 2, y + height - 5, button=8)
+        p.click(x + width // 2, y + height // 2, button=8)
         self.server.wait_for(LIST, n=lists + 1, timeout=15)
-        p.click(x + width // 2, y + height - 5, button=9)
+        p.wait_find("document web", DIRECTORY)
+        p.click(x + width // 2, y + height // 2, button=9)
         self.server.wait_for(STATION, n=stations + 1, timeout=15)
-        time.sleep(1.5)
-        self.assertEqual(self.server.count(LIST), lists + 1, "one press, one step")
+        p.wait_find("document web", FIRST_STATION)
+        p.wait_status(LOADED)
+        self.assertEqual(self.server.count(LIST), lists + 1)
         self.assertEqual(self.server.count(STATION), stations + 1)
 
-        # Elsewhere on the screen nothing moves.
-        p.click(x + width + 200, y + height + 200, button=8)
-        time.sleep(2)
-        self.assertEqual(self.server.count(LIST), lists + 1)
+        # Elsewhere on the screen nothing moves: the next press over the window takes one step.
+        wx, wy, wwidth, wheight = p.geometry(window)
+        p.click(wx + wwidth + 200, wy + wheight + 200, button=8)
+        p.click(x + width // 2, y + height // 2, button=8)
+        self.server.wait_for(LIST, n=lists + 2, timeout=15)
+        p.wait_find("document web", DIRECTORY)
+        p.wait_status(LOADED)
+        self.assertEqual(self.server.count(LIST), lists + 2)
+        self.assertEqual(self.server.count(STATION), stations + 1)
 
 
 class SaveAndRestore(DesktopTestCase):
@@ -51,18 +56,18 @@ class SaveAndRestore(DesktopTestCase):
 
     def test_the_window_manager_close_saves_the_layout_and_the_next_start_restores_it(self):
         p = self.program()
-        window = self.start(p, self.settings(**LAYOUT))
+        self.start(p, self.settings(**LAYOUT))
         first = self.saved_layout(p)
-        p.close_through_window_manager(window)
+        p.close_through_window_manager()
         self.assertEqual(p.wait_exit(30), 0)
         saved = self.saved_layout(p)
         # Normal windows come back where they were; the minimised one keeps its state.
         for key in [k for k in first if not k[1].startswith("form3") or k[1].endswith(("type", "state"))]:
             self.assertEqual(saved[key], first[key], key)
 
-        window = self.start(p)
+        self.start(p)
         self.screenshot("restored.png")
-        p.close_through_window_manager(window)
+        p.close_through_window_manager()
         self.assertEqual(p.wait_exit(30), 0)
         self.assertEqual(self.saved_layout(p), saved)
 

@@ -1,16 +1,11 @@
 """The notification-area icon, and the hidden command typed into the reload-interval dialog."""
 
-import time
 import unittest
 
 from e2e import DesktopTestCase, s
 
 
 class Tray(DesktopTestCase):
-    def viewable(self, window):
-        return "Map State: IsViewable" in self.desktop.xdotool("getwindowgeometry", window, check=False) or \
-            bool(self.desktop.xdotool("search", "--onlyvisible", "--name", "^ソラマドORBX$", check=False))
-
     def tray_icon(self):
         for candidate in self.desktop.xdotool("search", "--onlyvisible", "--class", "^SoraWindowEX$",
                                               check=False).split():
@@ -32,38 +27,29 @@ class Tray(DesktopTestCase):
                 s.wait_until(lambda: not self.main_visible(), 15, what="the window to hide")
                 icon = s.wait_until(self.tray_icon, 15, what="the notification icon")
                 self.screenshot(f"tray-{round_}.png")
-                self.desktop.xdotool("mousemove", "--window", icon, 11, 11, "sleep", "0.3", "click", "--repeat", 2,
-                                     "--delay", 100, 1)
+                self.desktop.xdotool("mousemove", "--sync", "--window", icon, 11, 11)
+                self.desktop.xdotool("click", "--repeat", 2, "--delay", 100, 1)
                 s.wait_until(self.main_visible, 15, what="the window to come back")
                 s.wait_until(lambda: self.tray_icon() is None, 15, what="the icon to go")
-                window = p.main_window(30)
+                window = p.window(30)
 
     def test_the_hidden_sequence_writes_the_readme(self):
         p = self.program()
-        window = self.start(p, self.settings(windows=[]))
-        entries = p.menu_entries(window, s.build_dir() / "e2e-screenshots" / "menu-tray.png")
-        _, y, _, _ = p.window_geometry(window)
-        p.click(entries[3], y + p.MENU_BAR_HEIGHT // 2)  # 設定
-        dialog = s.wait_until(lambda: self.desktop.xdotool("search", "--onlyvisible", "--name", "^タイマー設定$",
-                                                           check=False).split(), 15, what="the dialog")[0]
-        self.desktop.xdotool("windowactivate", "--sync", dialog)
+        self.start(p, self.settings(windows=[]))
+        p.press("設定")
+        dialog = p.wait_find(("dialog", "frame"), "タイマー設定", showing=True)
+        # The command is typed, key by key, into the dialog's text box.
+        self.desktop.xdotool("windowactivate", "--sync", s.wait_until(
+            lambda: self.desktop.xdotool("search", "--onlyvisible", "--name", "^タイマー設定$", check=False), 15,
+            what="the dialog's window").split()[0])
+        p.focus(p.wait_find("text", within=dialog))
         self.desktop.xdotool("type", "--delay", 60, "premiumorb")
-
-        def info_box():
-            for candidate in self.desktop.xdotool("search", "--onlyvisible", "--name", "^SoraWindowEX$",
-                                                  check=False).split():
-                shell = self.desktop.xdotool("getwindowgeometry", "--shell", candidate, check=False)
-                g = dict(line.split("=", 1) for line in shell.splitlines() if "=" in line)
-                if g and int(g["WIDTH"]) > 32:
-                    return candidate
-            return None
-        box = s.wait_until(info_box, 15, what="the information box")
+        p.message_box()
         self.screenshot("hidden-command.png")
-        self.desktop.xdotool("windowactivate", "--sync", box)
-        self.desktop.xdotool("key", "Return")
+        p.answer("OK")
         readme = p.folder / "readme2.txt"
-        s.wait_until(readme.exists, 15, what="readme2.txt")
-        time.sleep(0.5)
+        s.wait_until(lambda: readme.exists() and readme.read_bytes().count(b"\r\n") == 36, 15,
+                     what="readme2.txt")
         data = readme.read_bytes()
         lines = data.split(b"\r\n")
         self.assertEqual(len(lines), 37)  # 36 lines, each ended by CR LF
