@@ -102,6 +102,8 @@ class DemoDirectoryTest(unittest.TestCase):
         parser = Links()
         parser.feed(body)
         stations = [h for h in parser.hrefs if "station.cgi?" in h]
+        # The plain ones: the spelled ones are checked below.
+        stations = [h for h in stations if re.search(r"&mount=/station\d+&", h)]
         self.assertGreaterEqual(len(stations), 3)
         for href in stations:
             with self.subTest(href=href):
@@ -116,6 +118,31 @@ class DemoDirectoryTest(unittest.TestCase):
                 self.assertEqual(resp.status, 200)
                 self.assertIn("<h1>%s</h1>" % title, page)
                 self.assertIn('src="http://127.0.0.1:%d%s"' % (self.stream, mount), page)
+
+    def test_spelled_titles_and_mounts_reach_their_streams(self):
+        _, body = self.get(DIRECTORY)
+        parser = Links()
+        parser.feed(body)
+        by_mount = {value_up_to_amp(h, "mount"): h for h in parser.hrefs if "station.cgi?" in h}
+        cases = [("/a%20b", "Kiri%20FM%E3%83%A9", "Kiri FMラ", "/a%20b"),
+                 ("/ラ", "霧里ラ局", "霧里ラ局", "/%E3%83%A9")]
+        for mount, title, name, requested in cases:
+            with self.subTest(mount=mount):
+                href = by_mount[mount]
+                self.assertEqual(value_up_to_amp(href, "title"), title)
+                resp, page = self.get(quote(href, safe="/?&=:%"))
+                self.assertEqual(resp.status, 200)
+                self.assertIn("<h1>%s</h1>" % name, page)
+                self.assertIn('src="http://127.0.0.1:%d%s"' % (self.stream, mount), page)
+                # The stream answers at the path a browser or recorder asks for.
+                conn = http.client.HTTPConnection("127.0.0.1", self.stream, timeout=10)
+                conn.request("GET", requested)
+                resp = conn.getresponse()
+                self.assertEqual(resp.status, 200)
+                self.assertEqual(resp.getheader("icy-name").encode("latin-1").decode("utf-8"), name)
+                conn.close()
+        lines = Path(self.log).read_text(encoding="utf-8").splitlines()
+        self.assertTrue(any(line.endswith(" GET /%E3%83%A9 200") for line in lines))
 
     def test_station_title_is_escaped(self):
         _, page = self.get("/kiri-board/radio-deck/station.cgi?ch=1&title=%3Cb%3Ex&end=1")

@@ -111,6 +111,7 @@ void Form1::cmdRec_Click()
     request.workingDirectory = command.workingDirectory;
     request.title = lbl_title->text().isEmpty() ? command.arguments.value(0) : lbl_title->text();
     request.logFile = QDir(ResolvedRecFolder(command)).filePath(QStringLiteral("streamripper.log"));
+    request.environment = RecorderEnvironment();
     // Started and forgotten: the recording goes on after this window and the program are gone.
     QString error;
     if (!m_platform.launcher.startDetached(request, &error))

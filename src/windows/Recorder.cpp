@@ -1,9 +1,14 @@
 #include "Recorder.h"
 
+#include "AddressSpelling.h"
 #include "UrlValue.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
 
 namespace sora {
 
@@ -34,8 +39,10 @@ RecorderCommand BuildRecorderCommand(const std::function<QString()>& locationUrl
     // it read as an option, and the folder is the value of "-d" whatever it starts with.
     RecorderCommand command;
     command.program = QStringLiteral("./") + kRecorder;
-    command.arguments = {StreamAddress(serv, port, mount), QStringLiteral("-a"), QStringLiteral("-d"),
-                         recFolder};
+    // The page's Japanese reaches the stream server as UTF-8 escapes, as the browser sends it; the
+    // recorder is given plain ASCII so its own locale cannot change the bytes.
+    command.arguments = {asciiAddress(StreamAddress(serv, port, mount)), QStringLiteral("-a"),
+                         QStringLiteral("-d"), recFolder};
     command.workingDirectory = programFolder;
     return command;
 }
@@ -61,9 +68,35 @@ std::optional<QString> RecorderProblem(const RecorderCommand& command)
     if (folder.isEmpty())
         return QStringLiteral(
             "録音フォルダが設定されていません。\r\n設定画面で録音フォルダを指定してください。");
-    if (!QFileInfo(folder).isDir())
-        return QStringLiteral("録音フォルダがありません。\r\n") + folder;
+    // The recorder would make its folder itself; made here, with its parents, so the log that
+    // goes beside the recording has a place and a folder that cannot be made is told at once.
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
+    if (!QFileInfo(folder).isDir()) {
+        QString why = QStringLiteral("録音フォルダを作成できません。\r\n") + folder;
+        if (error)
+            why += QStringLiteral("（") + qt_error_string(error.value()) + u'）';
+        return why;
+    }
     return std::nullopt;
+}
+
+QStringList RecorderEnvironment(const QString& lcAll, const QString& lcCtype, const QString& lang)
+{
+    // The first one set decides the character set, as in the C library; none set means "C".
+    QString locale = !lcAll.isEmpty() ? lcAll : !lcCtype.isEmpty() ? lcCtype : lang;
+    const qsizetype dot = locale.indexOf(u'.');
+    QString codeset = dot < 0 ? QString() : locale.mid(dot + 1).section(u'@', 0, 0);
+    codeset = codeset.toLower().remove(u'-').remove(u'_');
+    if (codeset == u"utf8")
+        return {};
+    return {QStringLiteral("LC_ALL=C.UTF-8")};
+}
+
+QStringList RecorderEnvironment()
+{
+    return RecorderEnvironment(qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_CTYPE"),
+                               qEnvironmentVariable("LANG"));
 }
 
 } // namespace sora

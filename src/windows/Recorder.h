@@ -35,8 +35,16 @@ RecorderCommand BuildRecorderCommand(const QString& pageAddress, const QString& 
 // folder, which is the recorder's working directory.
 QString ResolvedRecFolder(const RecorderCommand& command);
 
-// Why the command cannot start (Japanese, for the user), or nothing when all that can be checked
-// before starting is in place: the recorder file in the program folder and the recording folder.
+// Readies the start: checks the recorder file in the program folder and creates a missing
+// recording folder with its parents. Why the command cannot start (Japanese, for the user), or
+// nothing when it can.
 std::optional<QString> RecorderProblem(const RecorderCommand& command);
+
+// What the recorder's environment needs over ours, as KEY=VALUE entries: it writes the station's
+// UTF-8 names into file names as its locale reads them, so a locale that is not UTF-8 (per
+// LC_ALL, LC_CTYPE, LANG, the first one set) is replaced by C.UTF-8; a UTF-8 one is kept.
+QStringList RecorderEnvironment(const QString& lcAll, const QString& lcCtype, const QString& lang);
+// The same for this program's own environment.
+QStringList RecorderEnvironment();
 
 } // namespace sora

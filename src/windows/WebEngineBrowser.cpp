@@ -1,5 +1,6 @@
 #include "WebEngineBrowser.h"
 
+#include "AddressSpelling.h"
 #include "platform/BenchProbe.h"
 
 #include <QLocale>
@@ -132,7 +133,9 @@ QString WebEngineBrowser::LocationURL() const
     const QUrl shown = m_view->url();
     if (!m_navigated.isNull() && sameAddress(shown, parsed(m_navigated)))
         return m_navigated;
-    return displayAddress(shown);
+    // Values are cut out of this text and handed on (the title strip, the recorder), so escapes
+    // of ASCII stay as the page wrote them; only Japanese the engine escaped reads as text.
+    return spelledAddress(shown);
 }
 
 bool WebEngineBrowser::sameAddress(const QUrl& a, const QUrl& b)

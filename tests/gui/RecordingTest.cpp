@@ -5,9 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace sora;
 using namespace sora::fakes;
@@ -75,6 +79,29 @@ TEST_F(RecordingTest, EachYesStartsOneRecorderOnTheAddressShownAtTheClick)
     EXPECT_EQ(h.launcher.started[1].arguments.value(0), "http://s2:9/o");
 }
 
+TEST_F(RecordingTest, TheStreamAddressIsAsciiAndTheTitleAsSpelled)
+{
+    h.browser(1)->userOpens(
+        "http://d/radioobx.cgi?x=1&title=Kiri%20FMラ+1&serv=127.0.0.1&port=8001&mount=/ラ%20b&z=");
+    h.browser(1)->finishLoad();
+    EXPECT_EQ(player->lbl_title->text(), "Kiri%20FMラ+1");
+    record(MsgResult::Yes);
+    ASSERT_EQ(h.launcher.started.size(), 1);
+    EXPECT_EQ(h.launcher.started[0].arguments.value(0), "http://127.0.0.1:8001/%E3%83%A9%20b");
+    EXPECT_EQ(h.launcher.started[0].title, "Kiri%20FMラ+1");
+}
+
+TEST_F(RecordingTest, AMissingFolderIsCreatedWithItsParentsAndRecordedInto)
+{
+    gRecFolder = QDir(h.folder()).filePath("new/深夜の灯台") + "/";
+    record(MsgResult::Yes);
+    EXPECT_EQ(h.messages.texts(), QStringList{"この放送を録音しますか？"});
+    EXPECT_TRUE(QFileInfo(gRecFolder).isDir());
+    ASSERT_EQ(h.launcher.started.size(), 1);
+    EXPECT_EQ(h.launcher.started[0].arguments.value(3), gRecFolder);
+    EXPECT_EQ(h.launcher.started[0].logFile, gRecFolder + "streamripper.log");
+}
+
 TEST_F(RecordingTest, WhatCannotStartIsSaidAndNothingStarts)
 {
     const auto failureShown = [this](const QString& part) {
@@ -85,9 +112,25 @@ TEST_F(RecordingTest, WhatCannotStartIsSaidAndNothingStarts)
         EXPECT_EQ(m.icon, MsgIcon::Exclamation);
         h.messages.shown.clear();
     };
-    gRecFolder = QDir(h.folder()).filePath("no such folder") + "/";
+    // Below a plain file no folder can be made, whoever runs the program.
+    QFile blocker(QDir(h.folder()).filePath("not a folder"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    gRecFolder = blocker.fileName() + "/rec/";
     record(MsgResult::Yes);
-    failureShown(gRecFolder);
+    failureShown("録音フォルダを作成できません。\r\n" + gRecFolder);
+
+    // Below a read-only folder, unless this runs as a user whom permissions do not stop.
+    const QString readOnly = QDir(h.folder()).filePath("read-only");
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+    if (::access(QFile::encodeName(readOnly).constData(), W_OK) != 0) {
+        gRecFolder = readOnly + "/rec/";
+        record(MsgResult::Yes);
+        failureShown(gRecFolder);
+        EXPECT_FALSE(QFileInfo::exists(gRecFolder));
+    }
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     gRecFolder = recFolder;
     h.launcher.fails = true;
@@ -96,7 +139,29 @@ TEST_F(RecordingTest, WhatCannotStartIsSaidAndNothingStarts)
 
     h.launcher.fails = false;
     QFile::remove(QDir(h.folder()).filePath("streamripper.exe"));
+    gRecFolder = QDir(h.folder()).filePath("never made") + "/";
     record(MsgResult::Yes);
     failureShown("streamripper.exe");
+    EXPECT_FALSE(QFileInfo::exists(gRecFolder));
     EXPECT_TRUE(h.launcher.started.isEmpty());
+}
+
+TEST_F(RecordingTest, TheRecorderRunsInAUtf8Locale)
+{
+    const QByteArray saved = qgetenv("LC_ALL");
+    const bool wasSet = qEnvironmentVariableIsSet("LC_ALL");
+    qputenv("LC_ALL", "C");
+    record(MsgResult::Yes);
+    qputenv("LC_ALL", "ja_JP.UTF-8");
+    record(MsgResult::Yes);
+    if (wasSet)
+        qputenv("LC_ALL", saved);
+    else
+        qunsetenv("LC_ALL");
+
+    ASSERT_EQ(h.launcher.started.size(), 2);
+    EXPECT_EQ(h.launcher.started[0].environment, QStringList{"LC_ALL=C.UTF-8"});
+    EXPECT_EQ(h.launcher.started[1].environment, QStringList());
+    // The command line stays as it was.
+    EXPECT_EQ(h.launcher.started[0].arguments, h.launcher.started[1].arguments);
 }
