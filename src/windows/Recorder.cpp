@@ -41,8 +41,15 @@ RecorderCommand BuildRecorderCommand(const std::function<QString()>& locationUrl
     command.program = QStringLiteral("./") + kRecorder;
     // The page's Japanese reaches the stream server as UTF-8 escapes, as the browser sends it; the
     // recorder is given plain ASCII so its own locale cannot change the bytes.
-    command.arguments = {asciiAddress(StreamAddress(serv, port, mount)), QStringLiteral("-a"),
-                         QStringLiteral("-d"), recFolder};
+    // Whatever the locale, the recorder reads station names as Latin-1 or ASCII and writes file
+    // names the same way unless told otherwise: a Japanese name would become "-" or mojibake.
+    // Linux file names are UTF-8, and so are the directory's station names.
+    command.arguments = {asciiAddress(StreamAddress(serv, port, mount)),
+                         QStringLiteral("-a"),
+                         QStringLiteral("-d"),
+                         recFolder,
+                         QStringLiteral("--codeset-filesys=UTF-8"),
+                         QStringLiteral("--codeset-metadata=UTF-8")};
     command.workingDirectory = programFolder;
     return command;
 }

@@ -9,12 +9,13 @@
 namespace sora {
 
 // How the recorder is started for one station: the recorder in the program folder, run from
-// there, with the stream address, "-a", "-d" and the recording folder. Each argument reaches the
-// recorder as exactly one argument; no shell ever sees them.
+// there, with the stream address, "-a", "-d" and the recording folder, then the two options that
+// make it name its files in UTF-8 from UTF-8 station names. Each argument reaches the recorder as
+// exactly one argument; no shell ever sees them.
 struct RecorderCommand
 {
     QString program;          // "./streamripper.exe": the one in the working directory
-    QStringList arguments;    // stream address, "-a", "-d", recording folder
+    QStringList arguments;    // stream address, "-a", "-d", recording folder, the two codesets
     QString workingDirectory; // the program folder
 
     // The command as one line, for messages and logs; not for a shell.

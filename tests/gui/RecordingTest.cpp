@@ -67,7 +67,8 @@ TEST_F(RecordingTest, EachYesStartsOneRecorderOnTheAddressShownAtTheClick)
     ASSERT_EQ(h.launcher.started.size(), 1);
     const LaunchRequest& r = h.launcher.started[0];
     EXPECT_EQ(r.program, "./streamripper.exe");
-    EXPECT_EQ(r.arguments, (QStringList{"http://127.0.0.1:8001/kiri", "-a", "-d", recFolder}));
+    EXPECT_EQ(r.arguments, (QStringList{"http://127.0.0.1:8001/kiri", "-a", "-d", recFolder,
+                                        "--codeset-filesys=UTF-8", "--codeset-metadata=UTF-8"}));
     EXPECT_EQ(r.workingDirectory, h.folder());
     EXPECT_EQ(r.title, "Kiri%20FM");
     EXPECT_EQ(r.logFile, recFolder + "streamripper.log");

@@ -26,8 +26,10 @@ TEST(RecorderCommand, RunsTheRecorderInTheProgramFolderWithEachPieceAsOneArgumen
         "/home/u/my rec dir/");
     EXPECT_EQ(c.program, "./streamripper.exe");
     EXPECT_EQ(c.workingDirectory, "/opt/my sora");
-    EXPECT_EQ(c.arguments, (QStringList{"http://s.example:8000/live", "-a", "-d", "/home/u/my rec dir/"}));
-    EXPECT_EQ(c.text(), "./streamripper.exe http://s.example:8000/live -a -d /home/u/my rec dir/");
+    EXPECT_EQ(c.arguments, (QStringList{"http://s.example:8000/live", "-a", "-d", "/home/u/my rec dir/",
+                                        "--codeset-filesys=UTF-8", "--codeset-metadata=UTF-8"}));
+    EXPECT_EQ(c.text(), "./streamripper.exe http://s.example:8000/live -a -d /home/u/my rec dir/ "
+                        "--codeset-filesys=UTF-8 --codeset-metadata=UTF-8");
 }
 
 TEST(RecorderCommand, KeysMissingOrAtTheEnd)
@@ -58,9 +60,9 @@ TEST(RecorderCommand, NoPageValueCanAddAnArgumentOrOption)
     for (const QString& page : hostile) {
         // A folder that looks like an option is still only the value of -d.
         const RecorderCommand c = BuildRecorderCommand(page, "/p", "-d");
-        ASSERT_EQ(c.arguments.size(), 4) << page.toStdString();
+        ASSERT_EQ(c.arguments.size(), 6) << page.toStdString();
         EXPECT_TRUE(c.arguments[0].startsWith("http://")) << page.toStdString();
-        EXPECT_EQ(c.arguments.mid(1), (QStringList{"-a", "-d", "-d"})) << page.toStdString();
+        EXPECT_EQ(c.arguments.mid(1, 3), (QStringList{"-a", "-d", "-d"})) << page.toStdString();
     }
     EXPECT_EQ(stream(hostile[0]), "http://h:1/live -E rm -rf ~");
 }
