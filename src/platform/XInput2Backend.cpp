@@ -64,14 +64,6 @@ std::vector<int> rawEvents(InputDeviceKind kind)
     return {};
 }
 
-std::optional<DIDEVICEOBJECTDATA> keyboardItem(int keycode, bool press, unsigned long time)
-{
-    if (keycode < 8 || keycode > 255)
-        return std::nullopt;
-    return DIDEVICEOBJECTDATA{keycode - 8, press ? DI_PRESSED : 0,
-                              static_cast<qint32>(static_cast<quint32>(time)), 0, 0};
-}
-
 } // namespace xinput2
 
 namespace {

@@ -43,10 +43,6 @@ std::optional<DIDEVICEOBJECTDATA> mouseItem(int button, bool press, unsigned lon
 // and releases for the mouse, nothing for the keyboard.
 std::vector<int> rawEvents(InputDeviceKind kind);
 
-// The keyboard item for X key code `keycode`: the offset is the kernel's key code, which X
-// shifts by 8.
-std::optional<DIDEVICEOBJECTDATA> keyboardItem(int keycode, bool press, unsigned long time);
-
 } // namespace xinput2
 
 } // namespace sora
