@@ -11,9 +11,9 @@ Desktop(width, height, window_manager=True)
     spawn(argv, bus_name=None, **env): starts a process on the desktop, stopped with the desktop;
     with bus_name (a stand-in service), returns once it owns that name on the session bus.
     call(dest, path, method, *args): a method call on the session bus; gdbus's printed reply.
+    xdotool(*args): X and window-manager actions; screenshot(path).
 WestonDesktop(width, height): the same with weston's headless back end and XWayland in place of
     Xvfb and icewm, so WAYLAND_DISPLAY and DISPLAY are both set, as on a Wayland desktop.
-    xdotool(*args): X and window-manager actions; screenshot(path).
 DemoServer(port=0, stream_port=0): the local station directory on free ports; requests(),
     count(prefix), wait_for(prefix, n) read its request log.
 Program(desktop, folder=None, env=None): one copy of the program in a program folder of its own,
