@@ -8,9 +8,12 @@ Desktop(width, height, window_manager=True)
     its accessibility bus (at-spi-bus-launcher, registryd).  One Desktop per process can be read
     through the accessibility tree: libatspi keeps the first bus it connects to.
     env(**extra): environment for a process on this desktop and bus.
-    spawn(argv, **env): starts a process on the desktop (e.g. a stand-in service that registers
-    on the session bus); it is stopped with the desktop.
+    spawn(argv, bus_name=None, **env): starts a process on the desktop, stopped with the desktop;
+    with bus_name (a stand-in service), returns once it owns that name on the session bus.
+    call(dest, path, method, *args): a method call on the session bus; gdbus's printed reply.
     xdotool(*args): X and window-manager actions; screenshot(path).
+WestonDesktop(width, height): the same with weston's headless back end and XWayland in place of
+    Xvfb and icewm, so WAYLAND_DISPLAY and DISPLAY are both set, as on a Wayland desktop.
 DemoServer(port=0, stream_port=0): the local station directory on free ports; requests(),
     count(prefix), wait_for(prefix, n) read its request log.
 Program(desktop, folder=None, env=None): one copy of the program in a program folder of its own,
@@ -116,6 +119,10 @@ class Desktop:
         self.display = self.bus_address = self.a11y_address = None
         self.processes = []
         self._dir = tempfile.TemporaryDirectory(prefix="sora-desktop-")
+        # The bus and what it activates (the accessibility bus launcher keeps its socket in the
+        # runtime folder) stay apart from any other desktop on this machine.
+        self.runtime = Path(self._dir.name) / "runtime"
+        self.runtime.mkdir(mode=0o700)
 
     def __enter__(self):
         self.start()
@@ -126,30 +133,28 @@ class Desktop:
 
     def env(self, **extra):
         env = dict(os.environ)
-        env["DISPLAY"] = self.display
-        env.pop("WAYLAND_DISPLAY", None)
-        env.pop("AT_SPI_BUS_ADDRESS", None)
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "AT_SPI_BUS_ADDRESS"):
+            env.pop(name, None)
+        if self.display:
+            env["DISPLAY"] = self.display
         if self.bus_address:
             env["DBUS_SESSION_BUS_ADDRESS"] = self.bus_address
         env.update(extra)
         return env
 
-    def start(self):
+    def start_display(self):
         self.xvfb, number = _read_line_from(
             ["Xvfb", "-screen", "0", f"{self.width}x{self.height}x24", "-nolisten", "tcp", "-noreset"],
             None, "-displayfd")
         self.display = ":" + number
-        # The bus and what it activates (the accessibility bus launcher keeps its socket in the
-        # runtime folder) stay apart from any other desktop on this machine.
-        runtime = Path(self._dir.name) / "runtime"
-        runtime.mkdir(mode=0o700)
+
+    def start(self):
+        self.start_display()
         self.bus, self.bus_address = _read_line_from(
             ["dbus-daemon", "--session", "--nofork", "--nopidfile"],
-            self.env(XDG_RUNTIME_DIR=str(runtime)), "--print-address=")
-        r = subprocess.run(["gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
-                            "/org/a11y/bus", "--method", "org.a11y.Bus.GetAddress"], env=self.env(),
-                           capture_output=True, text=True, timeout=30, check=True)
-        self.a11y_address = re.search(r"'([^']*)'", r.stdout).group(1)
+            self.env(XDG_RUNTIME_DIR=str(self.runtime)), "--print-address=")
+        reply = self.call("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress")
+        self.a11y_address = re.search(r"'([^']*)'", reply).group(1)
         if self.window_manager:
             prefs = Path(self._dir.name)
             (prefs / "preferences").write_text(ICEWM_PREFERENCES)
@@ -158,11 +163,25 @@ class Desktop:
             wait_until(lambda: self.xdotool("search", "--class", "icewm", check=False), 10,
                        what="icewm")
 
-    def spawn(self, argv, **env):
+    def spawn(self, argv, bus_name=None, **env):
         proc = subprocess.Popen(list(map(str, argv)), env=self.env(**env), stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL, start_new_session=True)
         self.processes.append(proc)
+
+        def owned():
+            if proc.poll() is not None:
+                raise RuntimeError(f"{argv[0]} ended with {proc.returncode}")
+            return "true" in self.call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                       "org.freedesktop.DBus.NameHasOwner", bus_name)
+        if bus_name:
+            wait_until(owned, 30, what=f"{bus_name} on the session bus")
         return proc
+
+    def call(self, dest, path, method, *args):
+        r = subprocess.run(["gdbus", "call", "--session", "--dest", dest, "--object-path", path, "--method",
+                            method, *map(str, args)], env=self.env(), capture_output=True, text=True,
+                           timeout=30, check=True)
+        return r.stdout.strip()
 
     def stop(self):
         for proc in reversed(self.processes):
@@ -206,6 +225,31 @@ class Desktop:
         w = int(w)
         return {tuple(pixels[(row * w + col) * 3:(row * w + col) * 3 + 3])
                 for row in range(y, y + height) for col in range(x, x + width)}
+
+
+class WestonDesktop(Desktop):
+    """weston, headless, with XWayland; weston is the window manager of its X windows too."""
+
+    def __init__(self, width=1280, height=1024):
+        super().__init__(width, height, window_manager=False)
+        self.wayland_display = None
+
+    def start_display(self):
+        log = self.runtime / "weston.log"
+        self.spawn(["weston", "--backend=headless-backend.so", "--xwayland", "--socket=sora-wayland",
+                    f"--width={self.width}", f"--height={self.height}", f"--log={log}", "--idle-time=0"],
+                   XDG_RUNTIME_DIR=str(self.runtime))
+        socket = self.runtime / "sora-wayland"
+        self.wayland_display = str(wait_until(lambda: socket.exists() and socket, 30, what="weston's socket"))
+        # weston names the X display it listens on for XWayland in its log.
+        found = wait_until(lambda: log.exists() and re.search(r"xserver listening on display (:\d+)",
+                                                              log.read_text(errors="replace")),
+                           30, what="weston's X display")
+        self.display = found.group(1)
+
+    def env(self, **extra):
+        wayland = {"WAYLAND_DISPLAY": self.wayland_display} if self.wayland_display else {}
+        return super().env(**{**wayland, **extra})
 
 
 class DemoServer:

@@ -16,16 +16,21 @@ STATION = "/kiri-board/radio-deck/station.cgi"
 FIRST_STATION = "ラジオ夢見"  # the first link of the directory page
 MAIN_TITLE = "ソラマドORBX"
 
-_desktop = None
+STANDINS = Path(__file__).resolve().parent / "standins"
+
+_desktop = _kind = None
 
 
-def desktop():
-    """One desktop for the whole test process: its accessibility bus is the one this process reads."""
-    global _desktop
+def desktop(kind=s.Desktop, *args):
+    """One desktop for the whole test process: its accessibility bus is the one this process reads.
+    A file that needs another kind or size asks for it (CTest runs each file in a process of its own)."""
+    global _desktop, _kind
     if _desktop is None:
-        _desktop = s.Desktop()
+        _desktop, _kind = kind(*args), (kind, args)
         _desktop.start()
         atexit.register(_desktop.stop)
+    elif _kind != (kind, args):
+        raise RuntimeError(f"this process already has a desktop {_kind}")
     return _desktop
 
 
@@ -37,11 +42,13 @@ def artifacts():
 
 
 class DesktopTestCase(unittest.TestCase):
-    """The desktop and a demo server on free ports."""
+    """The desktop (of `desktop_kind`, e.g. (s.Desktop, 1024, 600)) and a demo server on free ports."""
+
+    desktop_kind = (s.Desktop,)
 
     @classmethod
     def setUpClass(cls):
-        cls.desktop = desktop()
+        cls.desktop = desktop(*cls.desktop_kind)
         cls.server = s.DemoServer()
         cls.server.start()
 

@@ -3,30 +3,27 @@ extension, Xfce, LXQt): the icon's activation and a second start bring a hidden 
 
 import unittest
 
-from desktops import Session, SessionTestCase
-from e2e import s
+from e2e import STANDINS, DesktopTestCase, s
 
 WATCHER = ("org.kde.StatusNotifierWatcher", "/TestWatcher")
 
 
-class StatusNotifierHost(SessionTestCase, unittest.TestCase):
-    def make_session(self):
-        return Session()
+class StatusNotifierHost(DesktopTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.desktop.spawn([STANDINS / "status_notifier_watcher.py"], bus_name=WATCHER[0])
 
     def setUp(self):
-        super().setUp()
-        self.session.standin("status_notifier_watcher.py")
         self.p = self.program()
-        self.p.write_settings(self.settings())
-        self.p.start()
-        self.window = self.p.main_window(90)
+        self.window = self.start(self.p, self.settings(windows=[]))
 
     def items(self):
-        return "'" in self.session.call(*WATCHER, "org.sora.TestWatcher.Items")
+        return "'" in self.desktop.call(*WATCHER, "org.sora.TestWatcher.Items")
 
     def minimise(self):
-        self.session.xdotool("windowminimize", "--sync", self.window)
-        s.wait_until(lambda: not self.main_windows(self.p), 15, what="the window to hide")
+        self.desktop.xdotool("windowminimize", "--sync", self.window)
+        s.wait_until(lambda: not self.p.windows(), 15, what="the window to hide")
         # Hidden behind an item the host knows of, not merely minimised.
         s.wait_until(self.items, 15, what="the item to register")
 
@@ -34,19 +31,19 @@ class StatusNotifierHost(SessionTestCase, unittest.TestCase):
         for round_ in range(2):
             with self.subTest(round=round_):
                 self.minimise()
-                reply = self.session.call(*WATCHER, "org.sora.TestWatcher.ActivateItems")
+                reply = self.desktop.call(*WATCHER, "org.sora.TestWatcher.ActivateItems")
                 self.assertIn("1", reply)
-                s.wait_until(lambda: self.main_windows(self.p), 15, what="the window to come back")
+                s.wait_until(self.p.windows, 15, what="the window to come back")
                 s.wait_until(lambda: not self.items(), 15, what="the item to go")
-                self.window = self.p.main_window(30)
+                self.window = self.p.window(30)
 
     def test_a_second_start_brings_the_window_back_and_ends_writing_nothing(self):
         self.minimise()
         before = self.p.settings()
         self.assertEqual(self.p.run_to_end(60), 0)
-        windows = s.wait_until(lambda: self.main_windows(self.p), 15, what="the window to come back")
+        windows = s.wait_until(self.p.windows, 15, what="the window to come back")
         s.wait_until(lambda: not self.items(), 15, what="the item to go")
-        s.wait_until(lambda: self.session.xdotool("getactivewindow", check=False) in windows, 15,
+        s.wait_until(lambda: self.desktop.xdotool("getactivewindow", check=False) in windows, 15,
                      what="the window to be active")
         self.assertIsNone(self.p.proc.poll(), "the running program goes on")
         self.assertEqual(self.p.settings(), before)

@@ -3,27 +3,21 @@ where it was saved and survives a restore and a SIGTERM."""
 
 import unittest
 
-from desktops import SessionTestCase, WestonSession
-from e2e import LIST, s
+from e2e import LIST, DesktopTestCase, s
 
 
-class WaylandSession(SessionTestCase, unittest.TestCase):
-    def make_session(self):
-        return WestonSession()
+class WaylandSession(DesktopTestCase):
+    desktop_kind = (s.WestonDesktop,)
 
     def test_the_main_window_is_an_x_window_and_keeps_its_layout(self):
-        server = s.DemoServer()
-        server.start()
-        self.addCleanup(server.stop)
         p = self.program()
+        since = self.now()
         # With a player window, so the browser engine runs on the platform chosen too.
-        p.write_settings(s.settings_file(server.url1(), server.url2(), main=(300, 450, 6405, 10170),
-                                         windows=[(1, 0, 0, 0, 5460, 4000)]))
-        p.start()
         # Found on the X display at all: a native Wayland window would not be there.
-        p.main_window(90)
-        server.wait_for(LIST, 1, timeout=90)
-        self.assertEqual(self.terminate(p), 0)
+        self.start(p, self.settings(main=(300, 450, 6405, 10170), windows=[(1, 0, 0, 0, 5460, 4000)]))
+        self.server.wait_for(LIST, since=since, timeout=90)
+        p.proc.terminate()
+        self.assertEqual(p.wait_exit(60), 0)
         values = s.read_settings(p.settings())
         self.assertEqual((values[("mainform", "top")], values[("mainform", "left")]), ("300", "450"))
 
