@@ -1,14 +1,16 @@
 // The reference for start-up and memory: a main window with a workspace and one Qt WebEngine view
 // per child window, loading the given pages, and nothing else. It carries the same timing marks
-// as the program.
+// as the program. With --reload-minutes N it loads each page again every N minutes, as the
+// program's reload timer does, for the soak benchmark.
 //
-//   bench_reference <width>x<height> <url>,<x>,<y>,<width>,<height> ...
+//   bench_reference [--reload-minutes N] <width>x<height> <url>,<x>,<y>,<width>,<height> ...
 #include "platform/BenchProbe.h"
 
 #include <QApplication>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
 
@@ -46,10 +48,15 @@ int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    int reloadMinutes = 0;
+    if (args.value(0) == u"--reload-minutes") {
+        reloadMinutes = args.value(1).toInt();
+        args = args.mid(2);
+    }
     const QStringList size = args.value(0).split(u'x');
     if (size.size() != 2) {
-        std::fprintf(stderr, "usage: bench_reference <width>x<height> <url>,<x>,<y>,<width>,<height> ...\n");
+        std::fprintf(stderr, "usage: bench_reference [--reload-minutes N] <width>x<height> <url>,<x>,<y>,<width>,<height> ...\n");
         return 2;
     }
 
@@ -69,6 +76,13 @@ int main(int argc, char* argv[])
         sub->setGeometry(f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toInt());
         sub->show();
         view->load(QUrl(f[0]));
+        if (reloadMinutes > 0) {
+            // Loads the address again rather than reload(): what the program's timer does.
+            auto* timer = new QTimer(view);
+            timer->setTimerType(Qt::CoarseTimer);
+            QObject::connect(timer, &QTimer::timeout, view, [view, url = QUrl(f[0])] { view->load(url); });
+            timer->start(reloadMinutes * 60000);
+        }
     }
     return QApplication::exec();
 }
