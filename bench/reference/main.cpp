@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -56,7 +57,8 @@ int main(int argc, char* argv[])
     }
     const QStringList size = args.value(0).split(u'x');
     if (size.size() != 2) {
-        std::fprintf(stderr, "usage: bench_reference [--reload-minutes N] <width>x<height> <url>,<x>,<y>,<width>,<height> ...\n");
+        std::fprintf(stderr, "usage: bench_reference [--reload-minutes N] <width>x<height> "
+                             "<url>,<x>,<y>,<width>,<height> ...\n");
         return 2;
     }
 
@@ -71,6 +73,9 @@ int main(int argc, char* argv[])
         if (f.size() != 5)
             return 2;
         auto* view = new QWebEngineView;
+        // Station pages start their stream on opening, as in the program: without it the
+        // reference would show the station silent and do much less work.
+        view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         QObject::connect(view, &QWebEngineView::loadFinished, [](bool ok) { sora::bench::pageLoaded(ok); });
         QMdiSubWindow* sub = area->addSubWindow(view);
         sub->setGeometry(f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toInt());
