@@ -97,5 +97,24 @@ class ProcessTree(unittest.TestCase):
             proc.wait()
 
 
+class PartialReport(unittest.TestCase):
+    OLD = ("# Benchmark results\n\nheader\n\n## 1. Start-up\n\nold start-up\n\n## 2. Memory\n\nold memory\n\n"
+           "## 6. Soak\n\nold soak\n\n## Targets\n\n- met: start-up (a) 1.01\n- met: memory with 2 1.00\n"
+           "- **missed**: soak CPU 1.3×\n")
+
+    def test_only_the_sections_and_targets_of_the_parts_run_are_replaced(self):
+        new = ("# Benchmark results\n\nnew header\n\n## 5. Memory per window: --process-per-site\n\nper-site\n\n"
+               "## 6. Soak\n\nnew soak\n\n## Targets\n\n- met: per-site saves 15%\n- met: soak CPU 1.0×\n")
+        merged = run.merge_report(self.OLD, new, {"soak", "persite"})
+        self.assertEqual(merged, (
+            "# Benchmark results\n\nheader\n\n## 1. Start-up\n\nold start-up\n\n## 2. Memory\n\nold memory\n\n"
+            "## 5. Memory per window: --process-per-site\n\nper-site\n\n## 6. Soak\n\nnew soak\n\n## Targets\n\n"
+            "- met: start-up (a) 1.01\n- met: memory with 2 1.00\n- met: per-site saves 15%\n- met: soak CPU 1.0×\n"))
+
+    def test_a_file_without_targets_gets_the_new_sections_at_its_end(self):
+        merged = run.merge_report("# Benchmark results\n\nheader\n", "# x\n\n## 6. Soak\n\nnew soak\n", {"soak"})
+        self.assertEqual(merged, "# Benchmark results\n\nheader\n## 6. Soak\n\nnew soak\n")
+
+
 if __name__ == "__main__":
     unittest.main()

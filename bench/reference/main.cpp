@@ -1,15 +1,18 @@
 // The reference for start-up and memory: a main window with a workspace and one Qt WebEngine view
 // per child window, loading the given pages, and nothing else. It carries the same timing marks
-// as the program.
+// as the program. With --reload-minutes N it loads each page again every N minutes, as the
+// program's reload timer does, for the soak benchmark.
 //
-//   bench_reference <width>x<height> <url>,<x>,<y>,<width>,<height> ...
+//   bench_reference [--reload-minutes N] <width>x<height> <url>,<x>,<y>,<width>,<height> ...
 #include "platform/BenchProbe.h"
 
 #include <QApplication>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 #include <QUrl>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -46,10 +49,16 @@ int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    int reloadMinutes = 0;
+    if (args.value(0) == u"--reload-minutes") {
+        reloadMinutes = args.value(1).toInt();
+        args = args.mid(2);
+    }
     const QStringList size = args.value(0).split(u'x');
     if (size.size() != 2) {
-        std::fprintf(stderr, "usage: bench_reference <width>x<height> <url>,<x>,<y>,<width>,<height> ...\n");
+        std::fprintf(stderr, "usage: bench_reference [--reload-minutes N] <width>x<height> "
+                             "<url>,<x>,<y>,<width>,<height> ...\n");
         return 2;
     }
 
@@ -64,11 +73,21 @@ int main(int argc, char* argv[])
         if (f.size() != 5)
             return 2;
         auto* view = new QWebEngineView;
+        // Station pages start their stream on opening, as in the program: without it the
+        // reference would show the station silent and do much less work.
+        view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         QObject::connect(view, &QWebEngineView::loadFinished, [](bool ok) { sora::bench::pageLoaded(ok); });
         QMdiSubWindow* sub = area->addSubWindow(view);
         sub->setGeometry(f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toInt());
         sub->show();
         view->load(QUrl(f[0]));
+        if (reloadMinutes > 0) {
+            // Loads the address again rather than reload(): what the program's timer does.
+            auto* timer = new QTimer(view);
+            timer->setTimerType(Qt::CoarseTimer);
+            QObject::connect(timer, &QTimer::timeout, view, [view, url = QUrl(f[0])] { view->load(url); });
+            timer->start(reloadMinutes * 60000);
+        }
     }
     return QApplication::exec();
 }

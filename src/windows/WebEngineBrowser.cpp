@@ -4,10 +4,11 @@
 #include "platform/BenchProbe.h"
 
 #include <QLocale>
+#include <QTimer>
 #include <QUuid>
-#include <QWebEngineProfile>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
@@ -23,6 +24,7 @@ namespace {
 const QString kLoading = QStringLiteral("ページを読み込んでいます...");
 const QString kDone = QStringLiteral("ページが表示されました");
 const QString kFailed = QStringLiteral("ページを表示できませんでした");
+const QString kCrashed = QStringLiteral("ページの表示が異常終了したため、再読み込みします。");
 
 QUrl parsed(const QString& address) { return QUrl::fromUserInput(address); }
 
@@ -64,9 +66,19 @@ private:
 
 } // namespace
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(parent))
+std::chrono::milliseconds CrashReloadLimiter::wait(Clock::time_point now) const
+{
+    if (!m_last || now - *m_last >= m_interval)
+        return std::chrono::milliseconds(0);
+    return std::chrono::ceil<std::chrono::milliseconds>(*m_last + m_interval - now);
+}
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent)
+    : m_view(new QWebEngineView(parent)), m_crashReload(new QTimer(this))
 {
     setParent(m_view);
+    m_crashReload->setSingleShot(true);
+    connect(m_crashReload, &QTimer::timeout, this, &WebEngineBrowser::reloadAfterCrash);
     auto* page = new BrowserPage(m_view);
     m_view->setPage(page);
     // The engine sends no Accept-Language of its own: ask in the program's language.
@@ -82,6 +94,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(
     m_view->setAccessibleName(QStringLiteral("ブラウザ"));
 
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
+        // A load of the user's own (or the reload timer's) replaces a pending crash reload.
+        m_crashReload->stop();
         m_reportedThisLoad = false;
         emit StatusTextChange(kLoading);
     });
@@ -94,6 +108,12 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(
         emit StatusTextChange(ok ? kDone : kFailed);
         emit DownloadComplete();
     });
+    // A killed or crashed page process leaves the view blank, and a station's stream stopped:
+    // the page is loaded again. A normal end is the program closing.
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                pageProcessEnded(status != QWebEnginePage::NormalTerminationStatus);
+            });
     // Each status text repaints the whole main window, browser views included: a clear that
     // changes nothing would add one such repaint for every page that opens.
     connect(m_view->page(), &QWebEnginePage::linkHovered, this, [this](const QString& url) {
@@ -103,6 +123,27 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : m_view(new QWebEngineView(
 }
 
 QWidget* WebEngineBrowser::widget() { return m_view; }
+
+void WebEngineBrowser::pageProcessEnded(bool abnormal)
+{
+    if (!abnormal || m_crashReload->isActive())
+        return;
+    emit StatusTextChange(kCrashed);
+    // Through the event loop even when due at once: the engine is still inside its own
+    // notification of the ended process.
+    m_crashReload->start(m_crashLimiter.wait(CrashReloadLimiter::Clock::now()));
+}
+
+void WebEngineBrowser::reloadAfterCrash()
+{
+    // A process that died before its first page was shown leaves no address in the view.
+    const QString shown = LocationURL();
+    const QString address = shown.isEmpty() ? m_navigated : shown;
+    if (address.isEmpty())
+        return;
+    m_crashLimiter.reloaded(CrashReloadLimiter::Clock::now());
+    Navigate(address);
+}
 
 void WebEngineBrowser::Navigate(const QString& address)
 {

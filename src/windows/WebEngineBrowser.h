@@ -4,11 +4,33 @@
 
 #include <QUrl>
 
+#include <chrono>
 #include <optional>
 
+class QTimer;
 class QWebEngineView;
 
 namespace sora {
+
+// When a window whose page process died loads its page again: at once, unless it did so less
+// than `interval` ago, then once that much has passed. A page that kills its process as it opens
+// is loaded again every interval, never in a tight loop, and never left blank for good.
+class CrashReloadLimiter
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kInterval{5000};
+
+    explicit CrashReloadLimiter(std::chrono::milliseconds interval = kInterval) : m_interval(interval) {}
+
+    // How long to wait from `now` before the next reload.
+    std::chrono::milliseconds wait(Clock::time_point now) const;
+    void reloaded(Clock::time_point now) { m_last = now; }
+
+private:
+    std::chrono::milliseconds m_interval;
+    std::optional<Clock::time_point> m_last;
+};
 
 // The real browser: a Qt WebEngine view.
 class WebEngineBrowser final : public WebBrowser
@@ -34,7 +56,12 @@ public:
     static std::optional<QString> hoverStatus(const QString& url, bool& overLink);
 
 private:
+    void pageProcessEnded(bool abnormal);
+    void reloadAfterCrash();
+
     QWebEngineView* m_view;
+    QTimer* m_crashReload;
+    CrashReloadLimiter m_crashLimiter;
     QString m_navigated; // text last passed to Navigate
     bool m_reportedThisLoad = false;
     bool m_overLink = false;
