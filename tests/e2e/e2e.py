@@ -41,6 +41,20 @@ def artifacts():
     return folder
 
 
+def recorder_pids(folder):
+    """Processes whose command line names the recording folder: the recorder and its terminal."""
+    pids = []
+    for entry in Path("/proc").iterdir():
+        if entry.name.isdigit():
+            try:
+                args = (entry / "cmdline").read_bytes().split(b"\0")
+            except OSError:
+                continue
+            if os.fsencode(str(folder)) + b"/" in args:
+                pids.append(int(entry.name))
+    return pids
+
+
 class DesktopTestCase(unittest.TestCase):
     """The desktop (of `desktop_kind`, e.g. (s.Desktop, 1024, 600)) and a demo server on free ports."""
 

@@ -6,9 +6,8 @@ import re
 import signal
 import stat
 import unittest
-from pathlib import Path
 
-from e2e import FIRST_STATION, LIST, STATION, DesktopTestCase, s
+from e2e import FIRST_STATION, LIST, STATION, DesktopTestCase, recorder_pids, s
 
 # A stand-in recorder: each start leaves one file with its arguments and locale, written whole and
 # then renamed, so a test that sees the file reads all of it.
@@ -25,20 +24,6 @@ CODESETS = ["--codeset-filesys=UTF-8", "--codeset-metadata=UTF-8"]
 def starts(program):
     """The stand-in recorder's starts so far: its lines, in no particular order."""
     return [f.read_text(encoding="utf-8").splitlines() for f in program.folder.glob("start.*.log")]
-
-
-def recorder_pids(folder):
-    """Processes whose command line names the recording folder: the recorder and its terminal."""
-    pids = []
-    for entry in Path("/proc").iterdir():
-        if entry.name.isdigit():
-            try:
-                args = (entry / "cmdline").read_bytes().split(b"\0")
-            except OSError:
-                continue
-            if os.fsencode(str(folder)) + b"/" in args:
-                pids.append(int(entry.name))
-    return pids
 
 
 class Addresses(DesktopTestCase):

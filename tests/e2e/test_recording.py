@@ -5,25 +5,11 @@ import signal
 import unittest
 from pathlib import Path
 
-from e2e import MAIN_TITLE, DesktopTestCase, s
+from e2e import MAIN_TITLE, DesktopTestCase, recorder_pids, s
 
 
 def mp3_bytes(folder):
     return sum(p.stat().st_size for p in Path(folder).rglob("*.mp3"))
-
-
-def recorder_pids(folder):
-    """Processes whose command line names the recording folder: the recorder and its terminal."""
-    pids = []
-    for entry in Path("/proc").iterdir():
-        if entry.name.isdigit():
-            try:
-                args = (entry / "cmdline").read_bytes().split(b"\0")
-            except OSError:
-                continue
-            if os.fsencode(str(folder)) + b"/" in args:
-                pids.append(int(entry.name))
-    return pids
 
 
 class Recording(DesktopTestCase):
