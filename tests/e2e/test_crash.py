@@ -43,14 +43,6 @@ def page_processes(root):
 
 
 class CrashedPages(DesktopTestCase):
-    @classmethod
-    def setUpClass(cls):
-        # Qt WebEngine 6.4 itself frees an object through a type of another size as it tears down a
-        # page process that died; a sanitized build's operator delete would end the program there.
-        options = os.environ.get("ASAN_OPTIONS", "")
-        os.environ["ASAN_OPTIONS"] = (options + ":" if options else "") + "new_delete_type_mismatch=0"
-        super().setUpClass()
-
     def station(self):
         # A player whose start page is a station page: it plays at once, no click needed.
         return (f"http://{self.server.host}{STATION}?ch=1&title=Crash&serv=127.0.0.1"

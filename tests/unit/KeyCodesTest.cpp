@@ -1,6 +1,7 @@
 // Qt key events as the codes the key-down handlers compare.
 #include "platform/KeyCodes.h"
 
+#include <QInputDevice>
 #include <QKeyEvent>
 
 #include <gtest/gtest.h>
@@ -11,7 +12,11 @@ TEST(KeyCodes, LettersAreTheirCapitalsWhateverTheShiftState)
 {
     EXPECT_EQ(windowsVirtualKey(Qt::Key_P, Qt::NoModifier), 'P');
     EXPECT_EQ(windowsVirtualKey(Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier), 'Z');
-    const QKeyEvent repeat(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), true);
+    // A device of the test's own: Qt's default one would outlive the GUI library at exit, as no
+    // QGuiApplication runs here.
+    const QInputDevice keyboard(QStringLiteral("keyboard"), 1, QInputDevice::DeviceType::Keyboard);
+    const QKeyEvent repeat(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, 0, 0, 0, QStringLiteral("b"), true, 1,
+                           &keyboard);
     EXPECT_EQ(windowsVirtualKey(repeat), 'B');
 }
 
