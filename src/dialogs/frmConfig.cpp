@@ -25,6 +25,12 @@ frmConfig::frmConfig(Platform& platform, const QWidget& main)
       Label1(new QLabel(QStringLiteral("分毎に番組表を更新する"), this)), m_platform(platform)
 {
     setWindowIcon(main.windowIcon());
+    // What a screen reader says for the boxes and the arrow buttons, whose texts tell it nothing.
+    txtRecFolder->setAccessibleName(Label2->text());
+    txt_TimeInterval->setAccessibleName(QStringLiteral("更新間隔（分）"));
+    cmdPlus->setAccessibleName(QStringLiteral("更新間隔を増やす"));
+    cmdMinus->setAccessibleName(QStringLiteral("更新間隔を減らす"));
+    cmdDir1->setAccessibleName(QStringLiteral("録音フォルダを開く"));
     cmdMinus->setFont(msGothic(6));
     cmdPlus->setFont(msGothic(6));
     for (QLabel* label : {Label2, Label1})

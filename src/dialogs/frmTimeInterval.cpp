@@ -38,6 +38,10 @@ frmTimeInterval::frmTimeInterval(Platform& platform, const QWidget& main)
     setTabOrder(txt_TimeInterval, cmdPlus);
     setTabOrder(cmdPlus, cmdMinus);
     txt_TimeInterval->setFocus();
+    // What a screen reader says for the box and the arrow buttons, whose texts tell it nothing.
+    txt_TimeInterval->setAccessibleName(QStringLiteral("更新間隔（分）"));
+    cmdPlus->setAccessibleName(QStringLiteral("更新間隔を増やす"));
+    cmdMinus->setAccessibleName(QStringLiteral("更新間隔を減らす"));
 
     connect(cmdPlus, &QPushButton::clicked, this, &frmTimeInterval::cmdPlus_Click);
     connect(cmdMinus, &QPushButton::clicked, this, &frmTimeInterval::cmdMinus_Click);
