@@ -118,8 +118,7 @@ void MDIForm1::BringForward()
         return;
     }
     // Minimised on the taskbar (no notification area): back to the state it was minimised from.
-    if (windowState() & Qt::WindowMinimized)
-        setWindowState(windowState() & ~Qt::WindowMinimized);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     setVisible(true);
     raise();
     activateWindow();
