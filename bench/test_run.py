@@ -116,5 +116,26 @@ class PartialReport(unittest.TestCase):
         self.assertEqual(merged, "# Benchmark results\n\nheader\n## 6. Soak\n\nnew soak\n")
 
 
+class SoakVerdicts(unittest.TestCase):
+    @staticmethod
+    def verdicts(fds, pss=None):
+        rows = [{"minute": i, "pss_mib": (pss or [100.0] * len(fds))[i], "uss_mib": 80.0, "engine": 4, "fds": n,
+                 "cpu_s": 10.0 * i, "t": 60.0 * i, "station_requests": 2 * i, "ping_requests": 2 * i}
+                for i, n in enumerate(fds)]
+        targets = []
+        run.report_soak({"samples": {"ours": rows, "reference": rows}, "tray": {}, "load": [1.0] * len(rows)},
+                        len(rows) - 1, "", targets)
+        return {text.split(":")[0]: ok for text, ok in targets}
+
+    def test_descriptors_opened_while_starting_are_not_growth_but_later_ones_are(self):
+        self.assertTrue(self.verdicts([159, 161, 161, 161])["soak open descriptors"])
+        self.assertFalse(self.verdicts([159, 161, 161, 162])["soak open descriptors"])
+
+    def test_memory_grows_from_minute_ten_on(self):
+        early = [50.0] * 10 + [100.0, 104.0]
+        self.assertTrue(self.verdicts([161] * 12, early)["soak PSS growth minute 10–11"])
+        self.assertFalse(self.verdicts([161] * 12, early[:-1] + [105.0])["soak PSS growth minute 10–11"])
+
+
 if __name__ == "__main__":
     unittest.main()
