@@ -158,9 +158,15 @@ class UnpackedAsAnotherUser(unittest.TestCase):
     def output(self):
         return (Path(self.user_dir) / "output.log").read_text(errors="replace")
 
+    def wait_window(self, name):
+        """The first visible window of the program with that name. Polled rather than xdotool's
+        --sync, which gives up with BadWindow when a window goes while it walks the tree (the main
+        window is made anew when its first browser view appears)."""
+        return s.wait_until(lambda: self.desktop.xdotool("search", "--onlyvisible", "--pid", self.proc.pid, "--name",
+                                                         name, check=False).split()[:1], 90, what=name)[0]
+
     def wait_main_window(self):
-        self.desktop.xdotool("search", "--sync", "--onlyvisible", "--pid", self.proc.pid, "--name", "^ソラマドORBX",
-                             timeout=90)
+        self.wait_window("^ソラマドORBX")
 
     def catches_sigterm(self):
         """True once start-up has wired the termination signals to the save; a SIGTERM before
@@ -220,8 +226,7 @@ class UnpackedAsAnotherUser(unittest.TestCase):
         home = Path(self.user_dir) / "read-only-home"
         home.mkdir(mode=0o755)  # root's, so the user cannot create anything in it
         self.start(home)
-        box = self.desktop.xdotool("search", "--sync", "--onlyvisible", "--pid", self.proc.pid, "--name",
-                                   "^SoraWindowEX$", timeout=90).split()[0]
+        box = self.wait_window("^SoraWindowEX$")
         self.desktop.xdotool("windowactivate", "--sync", box, check=False)
         self.desktop.xdotool("key", "Return")
         self.assertEqual(self.proc.wait(30), 1, self.output())
