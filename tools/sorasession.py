@@ -422,6 +422,10 @@ class Program:
         """The main window's X id, once it is mapped and the program's tree shows it ready: the
         window is created anew when its first browser view appears, so wait for the views."""
         self.wait_find("frame", re.compile("^ソラマドORBX"), within=self.app(timeout), timeout=timeout)
+        return self.mapped_window(timeout)
+
+    def mapped_window(self, timeout=30):
+        """The main window's X id once exactly one is mapped, found through X alone."""
         return wait_until(lambda: (lambda ids: ids[0] if len(ids) == 1 else None)(self.windows()), timeout,
                           what="the main window")
 
