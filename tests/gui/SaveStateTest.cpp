@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -139,10 +140,9 @@ TEST(SaveState, ATerminationSignalClosesOnceLikeTheCloseBox)
     });
     std::raise(SIGTERM);
     std::raise(SIGHUP); // a session's second signal must not start a second save
-    for (int i = 0; i < 50 && closes == 0; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closes != 0; }, 5000));
     std::raise(SIGINT);
-    QCoreApplication::processEvents();
+    QTest::qWait(50); // the third signal's turn to arrive, and start nothing
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(h.readIni().contains("Count=2\r\n"));

@@ -1,28 +1,15 @@
 // The lock and the hand-over of a second start, through a real lock file and local socket.
 #include "platform/SingleInstance.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 using namespace sora;
-
-namespace {
-
-// Runs the event loop until `done` or a generous deadline, for a test that must not hang.
-template <typename F> bool waitFor(F done)
-{
-    const QDeadlineTimer deadline(10000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
-
-} // namespace
 
 TEST(SingleInstance, ASecondStartAsksTheRunningOneToComeForward)
 {
@@ -36,16 +23,16 @@ TEST(SingleInstance, ASecondStartAsksTheRunningOneToComeForward)
         LockFileInstance second(folder.path());
         EXPECT_FALSE(second.acquire());
         EXPECT_TRUE(second.activateRunning());
-        EXPECT_TRUE(waitFor([&] { return activations == start; })) << start;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return activations == start; }, 10000)) << start;
     }
     // A connection that sends nothing is no request.
     QLocalSocket probe;
     probe.connectToServer(running.socketPath());
     ASSERT_TRUE(probe.waitForConnected(10000));
+    QSignalSpy gone(&probe, &QLocalSocket::disconnected);
     probe.disconnectFromServer();
-    EXPECT_TRUE(waitFor([&] { return probe.state() == QLocalSocket::UnconnectedState; }));
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents(); // the server's side of the connection, and its end
+    EXPECT_TRUE(gone.count() == 1 || gone.wait(10000));
+    QTest::qWait(100); // time for the server to see the connection and its end, and count nothing
     EXPECT_EQ(activations, 2);
 }
 
@@ -68,7 +55,7 @@ TEST(SingleInstance, ASocketLeftByAKilledProgramNeitherBlocksNorConfuses)
     LockFileInstance second(folder.path());
     EXPECT_FALSE(second.acquire());
     EXPECT_TRUE(second.activateRunning());
-    EXPECT_TRUE(waitFor([&] { return activations == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 1; }, 10000));
 }
 
 TEST(SingleInstance, TheSocketGoesWithTheProgramAndTheNextStartHoldsItAgain)

@@ -4,10 +4,10 @@
 #include "windows/ChildWindow.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEvent>
 #include <QMdiArea>
 #include <QStatusBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -32,19 +32,16 @@ protected:
     }
 };
 
-void processEventsFor(int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+// Longer than the longest a text waits for a repaint (50 ms) and the repaint it makes, so the
+// repaints counted after it are all there will be.
+constexpr int kStatusSettledMs = 120;
 
 struct Loaded
 {
     Loaded()
     {
         EXPECT_TRUE(h.load());
-        processEventsFor(100); // start-up's own repaints
+        QTest::qWait(kStatusSettledMs); // start-up's own repaints
     }
     Harness h;
 };
@@ -62,7 +59,7 @@ TEST(StatusBar, ABurstOfTextsShowsTheLastInOneRepaint)
     l.h.browser(1)->reportStatus(QStringLiteral("ページが表示されました"));
     EXPECT_EQ(m.statusText(), QStringLiteral("ページが表示されました")) << "the text is the program's at once";
 
-    processEventsFor(120);
+    QTest::qWait(kStatusSettledMs);
     EXPECT_EQ(m.shownStatusText(), QStringLiteral("ページが表示されました"));
     EXPECT_EQ(counter.repaints, 1);
     EXPECT_TRUE(m.sbURLBar->currentMessage().isEmpty()) << "no message of the bar's own covers the text";
@@ -77,17 +74,17 @@ TEST(StatusBar, ATextWaitsForARepaintTheWindowMakesAnyway)
     m.mdiArea->viewport()->update(); // what a page's new frame does
     QCoreApplication::processEvents();
     EXPECT_EQ(m.shownStatusText(), QStringLiteral("http://d/station.cgi?ch=2"));
-    processEventsFor(120);
+    QTest::qWait(kStatusSettledMs);
     EXPECT_EQ(counter.repaints, 1) << "the text went with the page's repaint";
 
     // Reporting what the bar already shows changes nothing.
     l.h.browser(2)->reportStatus(QStringLiteral("http://d/station.cgi?ch=2"));
-    processEventsFor(120);
+    QTest::qWait(kStatusSettledMs);
     EXPECT_EQ(counter.repaints, 1);
 
     // An empty text clears the bar.
     l.h.browser(2)->reportStatus(QString());
-    processEventsFor(120);
+    QTest::qWait(kStatusSettledMs);
     EXPECT_EQ(m.shownStatusText(), QString());
 }
 
@@ -98,7 +95,7 @@ TEST(StatusBar, ALongTextNeverWidensTheWindow)
     const QSize before = m.size();
     const QSize minimum = m.minimumSizeHint();
     l.h.browser(1)->reportStatus(QString(2000, u'長'));
-    processEventsFor(120);
+    QTest::qWait(kStatusSettledMs);
     EXPECT_EQ(m.shownStatusText().size(), 2000);
     EXPECT_EQ(m.size(), before);
     EXPECT_EQ(m.minimumSizeHint(), minimum);
