@@ -11,6 +11,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
+#include "windows/EngineFlags.h"
 #include "windows/WebEngineBrowser.h"
 
 #include <QApplication>
@@ -27,7 +28,8 @@ namespace {
 // Pages of one site share one page process: every window shows the directory's site, and ten
 // windows take about a third less memory at no cost in start-up (bench/RESULTS.md). The engine
 // reads its flags after --webEngineArgs (any case); a user who passes flags that way, or through
-// QTWEBENGINE_CHROMIUM_FLAGS (which replaces them all), keeps exactly their own.
+// QTWEBENGINE_CHROMIUM_FLAGS (which replaces them all), keeps their own; the variable's flags get
+// the process per site unless they choose a process model.
 std::vector<char*> withEngineArguments(int argc, char* argv[])
 {
     static char marker[] = "--webEngineArgs";
@@ -41,6 +43,8 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
         args.push_back(perSite);
     }
     args.push_back(nullptr);
+    if (qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", sora::withProcessPerSite(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")));
     return args;
 }
 

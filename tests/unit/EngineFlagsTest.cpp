@@ -1,0 +1,22 @@
+// The process model added to flags a user gives the browser engine.
+#include "windows/EngineFlags.h"
+
+#include <gtest/gtest.h>
+
+using sora::withProcessPerSite;
+
+TEST(EngineFlags, UserFlagsGetTheProcessPerSite)
+{
+    EXPECT_EQ(withProcessPerSite("--disable-gpu"), "--disable-gpu --process-per-site");
+    EXPECT_EQ(withProcessPerSite(" --disable-gpu  --enable-logging "), "--disable-gpu  --enable-logging --process-per-site");
+    EXPECT_EQ(withProcessPerSite(""), "--process-per-site");
+    // A switch that only starts like a process model is not one.
+    EXPECT_EQ(withProcessPerSite("--single-process-x"), "--single-process-x --process-per-site");
+}
+
+TEST(EngineFlags, AProcessModelOfTheUsersOwnStaysAlone)
+{
+    for (const char* flags : {"--single-process", "--disable-gpu --process-per-tab", "-site-per-process",
+                              "--process-per-site", "--disable-gpu\t--single-process=1"})
+        EXPECT_EQ(withProcessPerSite(flags), flags) << flags;
+}
