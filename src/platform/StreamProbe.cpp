@@ -122,8 +122,9 @@ void TcpStreamProbe::probe(const QUrl& address, QObject* context, std::function<
             reply->body = headerBuffer->mid(cut + (end >= 0 ? 4 : 2));
             headerBuffer->clear();
             // An error or a page, not a stream: the headers say all there is.
-            if (reply->status != 200 || !reply->contentType.isEmpty() && !reply->contentType.startsWith("audio/") &&
-                                            !reply->contentType.startsWith("application/ogg"))
+            const bool audio = reply->contentType.isEmpty() || reply->contentType.startsWith("audio/") ||
+                               reply->contentType.startsWith("application/ogg");
+            if (reply->status != 200 || !audio)
                 return finish(QString());
         } else {
             reply->body.append(data);

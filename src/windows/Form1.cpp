@@ -64,7 +64,8 @@ void Form1::Form_Load()
 
 void Form1::Form_Resize()
 {
-    const WindowLayout l = playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled());
+    // The button is disabled only for the probe: the station page is still open.
+    const WindowLayout l = playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled() || m_probing);
     applyLayout(l);
     if (l.frameWidth)
         m_frame1.SetWidth(*l.frameWidth);
