@@ -80,6 +80,9 @@ ProbeVerdict JudgeProbe(const ProbeReply& reply)
         v.problem = reply.error.isEmpty() ? QStringLiteral("放送のサーバーから応答がありません。") : reply.error;
         return v;
     }
+    // A redirection is no error: the recorder follows it, and what it leads to is its own to judge.
+    if (reply.status >= 300 && reply.status < 400)
+        return v;
     if (reply.status != 200) {
         v.problem = QStringLiteral("放送のサーバーがエラーを返しました（") + QString::fromLatin1(reply.statusLine) +
                     QStringLiteral("）。");

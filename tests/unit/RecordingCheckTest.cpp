@@ -83,6 +83,8 @@ TEST(RecordingCheck, AProbeRefusesWhatTheRecorderCannotTakeAndFindsTheTitlesChar
     missing.status = 404;
     missing.statusLine = "HTTP/1.0 404 Not Found";
     EXPECT_TRUE(JudgeProbe(missing).problem->contains("404 Not Found"));
+    missing.status = 302;
+    EXPECT_FALSE(JudgeProbe(missing).problem);
     EXPECT_TRUE(JudgeProbe(reply("text/html; charset=utf-8", "<html>")).problem->contains("text/html"));
     EXPECT_TRUE(JudgeProbe(reply("application/ogg", oggPage("OpusHead"))).problem->contains("Opus"));
     EXPECT_TRUE(JudgeProbe(reply("audio/ogg", oggPage("\x7f" "FLAC"))).problem->contains("FLAC"));
