@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -61,6 +62,7 @@ RecordingsWindow::RecordingsWindow(Platform& platform)
       m_empty(new QLabel(QStringLiteral("録音していません。")))
 {
     setWindowTitle(caption());
+    setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* inner = new QWidget;
     inner->setLayout(m_rows);
