@@ -8,9 +8,9 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/Recordings.h"
-#include "platform/StreamProbe.h"
 #include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
+#include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
 #include "windows/WebEngineBrowser.h"
@@ -75,8 +75,8 @@ int main(int argc, char* argv[])
     sora::TcpStreamProbe probe;
     const sora::ProgramInfo program = sora::ProgramInfo::fromRunningExecutable();
     sora::Recordings recordings(sora::Recordings::defaultStateFolder(), program.folder());
-    sora::Platform platform{program, instance, messages, folders, end, browsers,
-                            launcher, input, tray, probe, recordings};
+    sora::Platform platform{program,  instance, messages, folders, end,       browsers,
+                            launcher, input,    tray,     probe,   recordings};
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();

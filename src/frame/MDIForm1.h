@@ -3,10 +3,10 @@
 #include "platform/DirectInput.h"
 
 #include <QList>
-#include <QMap>
-#include <QSet>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
+#include <QSet>
 
 #include <memory>
 
@@ -108,7 +108,7 @@ public:
     QAction* const M_ReConnect;
     QAction* const M_Config;
     QAction* const M_Ver;
-    QAction* M_Recordings = nullptr; // the sixth command, in recording mode only
+    QAction* M_Recordings = nullptr;     // the sixth command, in recording mode only
     QPushButton* recIndicator = nullptr; // "● 録音中 N", on the status bar's right while recording
 
     std::unique_ptr<DirectX8> mDx;

@@ -58,7 +58,10 @@ void MDIForm1::M_Recordings_Click()
     m_recordings->activateWindow();
 }
 
-RecordingsWindow* MDIForm1::recordingsWindow() const { return m_recordings; }
+RecordingsWindow* MDIForm1::recordingsWindow() const
+{
+    return m_recordings;
+}
 
 void MDIForm1::WatchRecordings()
 {

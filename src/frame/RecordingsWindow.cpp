@@ -48,7 +48,8 @@ QString currentTrackOf(const Recording& recording)
 QString RecordingDetails(const Recording& recording, const QDateTime& now)
 {
     const QString track = currentTrackOf(recording);
-    return QStringLiteral("放送局: ") + (recording.station.isEmpty() ? QStringLiteral("（不明）") : recording.station) +
+    return QStringLiteral("放送局: ") +
+           (recording.station.isEmpty() ? QStringLiteral("（不明）") : recording.station) +
            QStringLiteral("\nアドレス: ") + recording.address + QStringLiteral("\n開始: ") +
            recording.started.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + QStringLiteral("（経過 ") +
            elapsed(recording.started.secsTo(now)) + QStringLiteral("）\n録音フォルダ: ") + recording.folder +
@@ -58,8 +59,8 @@ QString RecordingDetails(const Recording& recording, const QDateTime& now)
 }
 
 RecordingsWindow::RecordingsWindow(Platform& platform)
-    : QWidget(nullptr, Qt::Window), m_platform(platform), m_refresh(new QTimer(this)), m_rows(new QVBoxLayout),
-      m_empty(new QLabel(QStringLiteral("録音していません。")))
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_refresh(new QTimer(this)),
+      m_rows(new QVBoxLayout), m_empty(new QLabel(QStringLiteral("録音していません。")))
 {
     setWindowTitle(caption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));

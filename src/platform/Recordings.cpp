@@ -76,7 +76,8 @@ bool Recordings::add(Recording recording)
                   {QStringLiteral("folder"), recording.folder},
                   {QStringLiteral("stationFolder"), recording.stationFolder},
                   {QStringLiteral("programFolder"), recording.programFolder}};
-    QSaveFile file(QDir(m_stateFolder).filePath(QStringLiteral("%1-%2.json").arg(recording.pid).arg(recording.startTicks)));
+    QSaveFile file(QDir(m_stateFolder)
+                       .filePath(QStringLiteral("%1-%2.json").arg(recording.pid).arg(recording.startTicks)));
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(o).toJson()) < 0 || !file.commit())
         return false;
     emit changed();
@@ -110,7 +111,8 @@ QList<Recording> Recordings::running()
         if (r.programFolder == m_programFolder)
             list.append(r);
     }
-    std::sort(list.begin(), list.end(), [](const Recording& a, const Recording& b) { return a.started < b.started; });
+    std::sort(list.begin(), list.end(),
+              [](const Recording& a, const Recording& b) { return a.started < b.started; });
     return list;
 }
 
@@ -121,9 +123,10 @@ qint64 Recordings::recorderPid(const Recording& recording)
     if (isRecorder(recording.pid))
         return recording.pid;
     // In a terminal: the recorder is the terminal's child.
-    const QList<QByteArray> children = readProc(recording.pid, QStringLiteral("task/%1/children").arg(recording.pid).toLatin1().constData())
-                                           .simplified()
-                                           .split(' ');
+    const QList<QByteArray> children =
+        readProc(recording.pid, QStringLiteral("task/%1/children").arg(recording.pid).toLatin1().constData())
+            .simplified()
+            .split(' ');
     for (const QByteArray& child : children)
         if (const qint64 pid = child.toLongLong(); pid > 0 && isRecorder(pid))
             return pid;
@@ -142,7 +145,8 @@ bool Recordings::stop(const Recording& recording, QString* error)
         return true;
     if (error)
         *error = pid == 0 ? QStringLiteral("録音はすでに終わっています。")
-                          : QStringLiteral("録音を停止できません（") + qt_error_string(errno) + QStringLiteral("）。");
+                          : QStringLiteral("録音を停止できません（") + qt_error_string(errno) +
+                                QStringLiteral("）。");
     return false;
 }
 

@@ -10,11 +10,11 @@ namespace sora {
 // One recorder started by this program, as its state file keeps it.
 struct Recording
 {
-    QString id;            // the state file's name
-    qint64 pid = 0;        // the started process: the recorder or the terminal showing it
+    QString id;             // the state file's name
+    qint64 pid = 0;         // the started process: the recorder or the terminal showing it
     quint64 startTicks = 0; // its start time in /proc, so a reused process id is never taken for it
-    QString station;       // the title strip's text when it started
-    QString address;       // the stream address
+    QString station;        // the title strip's text when it started
+    QString address;        // the stream address
     QDateTime started;
     QString folder;        // the recording folder, resolved
     QString stationFolder; // the station's folder the recorder makes in it (its stream name), if known

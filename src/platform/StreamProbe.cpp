@@ -49,8 +49,10 @@ bool enough(const ProbeReply& reply)
         return size >= kAudioWanted;
     if (size <= reply.metaInt)
         return false;
-    const qsizetype blockEnd = reply.metaInt + 1 + static_cast<unsigned char>(reply.body.at(reply.metaInt)) * 16;
-    return size >= blockEnd && (size - (blockEnd - reply.metaInt) >= kAudioWanted || reply.metaInt >= kAudioWanted);
+    const qsizetype blockEnd =
+        reply.metaInt + 1 + static_cast<unsigned char>(reply.body.at(reply.metaInt)) * 16;
+    return size >= blockEnd &&
+           (size - (blockEnd - reply.metaInt) >= kAudioWanted || reply.metaInt >= kAudioWanted);
 }
 
 QString socketError(QAbstractSocket::SocketError error, const QString& text)
@@ -100,8 +102,9 @@ void TcpStreamProbe::probe(const QUrl& address, QObject* context, std::function<
             path = "/";
         if (address.hasQuery())
             path += '?' + address.query(QUrl::FullyEncoded).toLatin1();
-        const QByteArray host = address.host(QUrl::FullyEncoded).toLatin1() +
-                                (address.port() > 0 ? ':' + QByteArray::number(address.port()) : QByteArray());
+        const QByteArray host =
+            address.host(QUrl::FullyEncoded).toLatin1() +
+            (address.port() > 0 ? ':' + QByteArray::number(address.port()) : QByteArray());
         socket->write("GET " + path + " HTTP/1.0\r\nHost: " + host +
                       "\r\nUser-Agent: SoraWindowEX\r\nIcy-MetaData: 1\r\nAccept: */*\r\n\r\n");
     });
@@ -134,9 +137,9 @@ void TcpStreamProbe::probe(const QUrl& address, QObject* context, std::function<
         if (enough(*reply))
             finish(QString());
     });
-    QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket, finish](QAbstractSocket::SocketError e) {
-        finish(socketError(e, socket->errorString()));
-    });
+    QObject::connect(
+        socket, &QTcpSocket::errorOccurred, socket,
+        [socket, finish](QAbstractSocket::SocketError e) { finish(socketError(e, socket->errorString())); });
     QObject::connect(timer, &QTimer::timeout, socket,
                      [finish] { finish(QStringLiteral("放送のサーバーから応答がありません。")); });
     timer->setSingleShot(true);

@@ -13,9 +13,9 @@ namespace sora {
 // What one short listen to a stream brought back, uninterpreted.
 struct ProbeReply
 {
-    QString error;          // why no answer came (Japanese, for the user); empty once headers arrived
+    QString error; // why no answer came (Japanese, for the user); empty once headers arrived
     bool headersArrived = false;
-    int status = 0;         // the status line's code, 200 for "ICY 200 OK"
+    int status = 0; // the status line's code, 200 for "ICY 200 OK"
     QByteArray statusLine;
     QByteArray contentType; // as sent, lower case
     QByteArray icyName;     // raw bytes, in whatever character set the server uses
@@ -29,7 +29,8 @@ class StreamProbe
 {
 public:
     virtual ~StreamProbe() = default;
-    virtual void probe(const QUrl& address, QObject* context, std::function<void(const ProbeReply&)> done) = 0;
+    virtual void probe(const QUrl& address, QObject* context,
+                       std::function<void(const ProbeReply&)> done) = 0;
 };
 
 // The real probe: one plain TCP connection (stream servers answer "ICY 200 OK" as often as

@@ -10,11 +10,11 @@
 
 #include "Recorder.h"
 #include "RecordingCheck.h"
-#include "platform/Recordings.h"
-#include "platform/StreamProbe.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/Recordings.h"
+#include "platform/StreamProbe.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -65,7 +65,8 @@ void Form1::Form_Load()
 void Form1::Form_Resize()
 {
     // The button is disabled only for the probe: the station page is still open.
-    const WindowLayout l = playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled() || m_probing);
+    const WindowLayout l =
+        playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled() || m_probing);
     applyLayout(l);
     if (l.frameWidth)
         m_frame1.SetWidth(*l.frameWidth);
@@ -98,7 +99,7 @@ void Form1::WebBrowser1_DownloadComplete()
 void Form1::cmdRec_Click()
 {
     if (m_platform.messages.show(this, QStringLiteral("この放送を録音しますか？"), MsgButtons::YesNo,
-                               MsgIcon::Question) != MsgResult::Yes)
+                                 MsgIcon::Question) != MsgResult::Yes)
         return;
 
     // Read at the moment of the click: the page may have moved on since its title was shown.
@@ -106,7 +107,8 @@ void Form1::cmdRec_Click()
                                                          m_platform.program.folder(), gRecFolder);
 
     const QString cannot = QStringLiteral("録音を開始できません。\r\n");
-    if (const std::optional<QString> problem = StationValueProblem(command.serv, command.port, command.mount)) {
+    if (const std::optional<QString> problem =
+            StationValueProblem(command.serv, command.port, command.mount)) {
         m_platform.messages.show(this, cannot + *problem, MsgButtons::Ok, MsgIcon::Information);
         return;
     }
@@ -115,8 +117,9 @@ void Form1::cmdRec_Click()
     m_probing = true;
     cmdRec->setEnabled(false);
     const QString station = lbl_title->text();
-    m_platform.probe.probe(QUrl(command.arguments.value(0)), this,
-                           [this, command, station](const ProbeReply& reply) { startRecorder(command, station, reply); });
+    m_platform.probe.probe(
+        QUrl(command.arguments.value(0)), this,
+        [this, command, station](const ProbeReply& reply) { startRecorder(command, station, reply); });
 }
 
 void Form1::startRecorder(RecorderCommand command, const QString& station, const ProbeReply& reply)
@@ -127,8 +130,9 @@ void Form1::startRecorder(RecorderCommand command, const QString& station, const
     const QString cannot = QStringLiteral("録音を開始できません。\r\n");
     const ProbeVerdict verdict = JudgeProbe(reply);
     if (verdict.problem) {
-        m_platform.messages.show(this, cannot + *verdict.problem + QStringLiteral("\r\n") + command.arguments.value(0),
-                                 MsgButtons::Ok, MsgIcon::Information);
+        m_platform.messages.show(
+            this, cannot + *verdict.problem + QStringLiteral("\r\n") + command.arguments.value(0),
+            MsgButtons::Ok, MsgIcon::Information);
         return;
     }
     command.setMetadataCodeset(verdict.codeset);

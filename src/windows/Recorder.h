@@ -14,9 +14,9 @@ namespace sora {
 // exactly one argument; no shell ever sees them.
 struct RecorderCommand
 {
-    QString program;          // "./streamripper.exe": the one in the working directory
-    QStringList arguments;    // stream address, "-a", "-d", recording folder, the two codesets
-    QString workingDirectory; // the program folder
+    QString program;           // "./streamripper.exe": the one in the working directory
+    QStringList arguments;     // stream address, "-a", "-d", recording folder, the two codesets
+    QString workingDirectory;  // the program folder
     QString serv, port, mount; // the page's values the address was built from
 
     // Tells the recorder the character set of the station's titles ("UTF-8", "CP932").

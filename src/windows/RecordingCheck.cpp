@@ -43,7 +43,9 @@ OggCodec SniffOgg(const QByteArray& audio)
     const QByteArray packet = audio.mid(27 + segments, 9);
     if (packet.startsWith("OpusHead"))
         return OggCodec::Opus;
-    if (packet.startsWith("\x7f" "FLAC") || packet.startsWith("fLaC"))
+    if (packet.startsWith("\x7f"
+                          "FLAC") ||
+        packet.startsWith("fLaC"))
         return OggCodec::Flac;
     if (packet.startsWith("\x01vorbis"))
         return OggCodec::Vorbis;
@@ -77,15 +79,16 @@ ProbeVerdict JudgeProbe(const ProbeReply& reply)
 {
     ProbeVerdict v;
     if (!reply.headersArrived) {
-        v.problem = reply.error.isEmpty() ? QStringLiteral("放送のサーバーから応答がありません。") : reply.error;
+        v.problem =
+            reply.error.isEmpty() ? QStringLiteral("放送のサーバーから応答がありません。") : reply.error;
         return v;
     }
     // A redirection is no error: the recorder follows it, and what it leads to is its own to judge.
     if (reply.status >= 300 && reply.status < 400)
         return v;
     if (reply.status != 200) {
-        v.problem = QStringLiteral("放送のサーバーがエラーを返しました（") + QString::fromLatin1(reply.statusLine) +
-                    QStringLiteral("）。");
+        v.problem = QStringLiteral("放送のサーバーがエラーを返しました（") +
+                    QString::fromLatin1(reply.statusLine) + QStringLiteral("）。");
         return v;
     }
     const QByteArray type = reply.contentType.split(';').value(0).trimmed();
@@ -106,7 +109,8 @@ ProbeVerdict JudgeProbe(const ProbeReply& reply)
         break;
     }
     // Each on its own: a character cut at the end of one must not look whole joined to the other.
-    const bool utf8 = MetadataCodeset(reply.icyName) == u"UTF-8" && MetadataCodeset(start.metadata) == u"UTF-8";
+    const bool utf8 =
+        MetadataCodeset(reply.icyName) == u"UTF-8" && MetadataCodeset(start.metadata) == u"UTF-8";
     v.codeset = utf8 ? QStringLiteral("UTF-8") : QStringLiteral("CP932");
     return v;
 }

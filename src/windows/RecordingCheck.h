@@ -19,7 +19,14 @@ std::optional<QString> StationValueProblem(const QString& serv, const QString& p
 // are valid UTF-8 (ASCII and nothing included), else code page 932, as old Japanese encoders send.
 QString MetadataCodeset(const QByteArray& text);
 
-enum class OggCodec { NotOgg, Opus, Flac, Vorbis, Other };
+enum class OggCodec
+{
+    NotOgg,
+    Opus,
+    Flac,
+    Vorbis,
+    Other
+};
 // The codec of an Ogg stream's first logical stream, from the bytes of its first page.
 OggCodec SniffOgg(const QByteArray& audio);
 

@@ -53,7 +53,6 @@ public:
     Recordings recordings{m_stateDir.path(), m_dir.path()};
 
 private:
-
 public:
     Platform platform;
 

@@ -5,12 +5,12 @@
 #include "platform/Recordings.h"
 #include "windows/Form1.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QAction>
-#include <QProcess>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -177,7 +177,8 @@ TEST_F(RecordingTest, BadValuesAndStreamsTheRecorderCannotTakeAreSaidWhileTheBut
         EXPECT_TRUE(h.launcher.started.isEmpty());
         ASSERT_EQ(h.messages.shown.size(), 2);
         const FakeMessageBoxes::Shown& m = h.messages.shown[1];
-        EXPECT_TRUE(m.text.startsWith("録音を開始できません。\r\n") && m.text.contains(part)) << m.text.toStdString();
+        EXPECT_TRUE(m.text.startsWith("録音を開始できません。\r\n") && m.text.contains(part))
+            << m.text.toStdString();
         EXPECT_EQ(m.icon, MsgIcon::Information);
         h.messages.shown.clear();
     };

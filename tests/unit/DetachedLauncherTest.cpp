@@ -131,7 +131,8 @@ TEST(DetachedLauncher, ATerminalGetsTheProgramAndItsArgumentsAsSeparateWords)
 {
     QTemporaryDir dir;
     const QByteArray record = QFile::encodeName(dir.filePath("terminal.txt"));
-    writeScript(dir.filePath("term.sh"), "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + record + "'\n");
+    writeScript(dir.filePath("term.sh"),
+                "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + record + "'\n");
     writeScript(dir.filePath("rec.sh"), "exit 0\n");
     DetachedProcessLauncher launcher{dir.filePath("term.sh")};
     QString error;

@@ -1,7 +1,7 @@
 // The check before a recording: page values, what a probe of the stream says, and the names
 // the recordings window shows.
-#include "app/Cp932.h"
 #include "windows/RecordingCheck.h"
+#include "app/Cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,9 @@ QByteArray oggPage(const QByteArray& packet)
 TEST(RecordingCheck, TheFirstOggPageTellsTheCodec)
 {
     EXPECT_EQ(SniffOgg(oggPage("OpusHead\1\1")), OggCodec::Opus);
-    EXPECT_EQ(SniffOgg(oggPage("\x7f" "FLAC\1\0")), OggCodec::Flac);
+    EXPECT_EQ(SniffOgg(oggPage("\x7f"
+                               "FLAC\1\0")),
+              OggCodec::Flac);
     EXPECT_EQ(SniffOgg(oggPage("\1vorbis\0\0")), OggCodec::Vorbis);
     EXPECT_EQ(SniffOgg(oggPage("Speex   ")), OggCodec::Other);
     EXPECT_EQ(SniffOgg("OggS"), OggCodec::Other);
@@ -87,7 +89,9 @@ TEST(RecordingCheck, AProbeRefusesWhatTheRecorderCannotTakeAndFindsTheTitlesChar
     EXPECT_FALSE(JudgeProbe(missing).problem);
     EXPECT_TRUE(JudgeProbe(reply("text/html; charset=utf-8", "<html>")).problem->contains("text/html"));
     EXPECT_TRUE(JudgeProbe(reply("application/ogg", oggPage("OpusHead"))).problem->contains("Opus"));
-    EXPECT_TRUE(JudgeProbe(reply("audio/ogg", oggPage("\x7f" "FLAC"))).problem->contains("FLAC"));
+    EXPECT_TRUE(JudgeProbe(reply("audio/ogg", oggPage("\x7f"
+                                                      "FLAC")))
+                    .problem->contains("FLAC"));
     EXPECT_FALSE(JudgeProbe(reply("audio/ogg", oggPage("\1vorbis"))).problem);
 
     // A quiet stream: headers, no audio yet.
@@ -111,6 +115,7 @@ TEST(RecordingCheck, TheCurrentTrackIsTheNewestIncompleteFileWithoutItsExtension
 {
     const QDateTime t0 = QDateTime::fromSecsSinceEpoch(1'800'000'000);
     EXPECT_EQ(CurrentTrack({}), "");
-    EXPECT_EQ(CurrentTrack({{"局 - 曲 1.mp3", t0}, {"Mr. X - Y.Z.aac", t0.addSecs(60)}, {"old.mp3", t0.addSecs(-5)}}),
+    EXPECT_EQ(CurrentTrack(
+                  {{"局 - 曲 1.mp3", t0}, {"Mr. X - Y.Z.aac", t0.addSecs(60)}, {"old.mp3", t0.addSecs(-5)}}),
               "Mr. X - Y.Z");
 }
