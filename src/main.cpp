@@ -7,8 +7,10 @@
 #include "platform/Language.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "platform/Recordings.h"
 #include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
+#include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
 #include "windows/EngineFlags.h"
@@ -74,8 +76,11 @@ int main(int argc, char* argv[])
     sora::DetachedProcessLauncher launcher;
     sora::XInput2Backend input;
     sora::SystemTrayIcon tray;
-    sora::Platform platform{sora::ProgramInfo::fromRunningExecutable(), instance, messages, folders, end, browsers,
-                            launcher, input, tray};
+    sora::TcpStreamProbe probe;
+    const sora::ProgramInfo program = sora::ProgramInfo::fromRunningExecutable();
+    sora::Recordings recordings(sora::Recordings::defaultStateFolder(), program.folder());
+    sora::Platform platform{program,  instance, messages, folders, end,       browsers,
+                            launcher, input,    tray,     probe,   recordings};
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();

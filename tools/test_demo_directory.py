@@ -104,6 +104,9 @@ class DemoDirectoryTest(unittest.TestCase):
         stations = [h for h in parser.hrefs if "station.cgi?" in h]
         # The plain ones: the spelled ones are checked below.
         stations = [h for h in stations if re.search(r"&mount=/station\d+&", h)]
+        portless = [h for h in stations if "&port=" not in h]
+        self.assertEqual(len(portless), 1)
+        stations = [h for h in stations if h not in portless]
         self.assertGreaterEqual(len(stations), 3)
         for href in stations:
             with self.subTest(href=href):
@@ -221,6 +224,25 @@ class DemoDirectoryTest(unittest.TestCase):
             pos += n
         # 24 KiB at 32 kbit/s cannot arrive in a flash if the stream is paced.
         self.assertGreater(elapsed, 1.0)
+
+    def test_a_shift_jis_station_and_an_ogg_opus_station(self):
+        conn = http.client.HTTPConnection("127.0.0.1", self.stream, timeout=10)
+        conn.request("GET", "/station7", headers={"Icy-MetaData": "1"})
+        resp = conn.getresponse()
+        resp.read(int(resp.getheader("icy-metaint")))
+        block = resp.read(resp.read(1)[0] * 16).rstrip(b"\0")
+        conn.close()
+        self.assertRegex(block.decode("cp932"), r"^StreamTitle='懐メロ局 - .+';$")
+        self.assertRaises(UnicodeDecodeError, block.decode, "utf-8")
+
+        conn = http.client.HTTPConnection("127.0.0.1", self.stream, timeout=10)
+        conn.request("GET", "/station8")
+        resp = conn.getresponse()
+        self.assertEqual(resp.getheader("Content-Type"), "application/ogg")
+        page = resp.read(64)
+        conn.close()
+        self.assertEqual(page[:4], b"OggS")
+        self.assertEqual(page[28:36], b"OpusHead")
 
 
 class ShutdownTest(unittest.TestCase):

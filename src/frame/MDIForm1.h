@@ -4,12 +4,15 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
+#include <QSet>
 
 #include <memory>
 
 class QAction;
 class QMdiArea;
+class QPushButton;
 class QStatusBar;
 class QTimer;
 
@@ -17,6 +20,7 @@ namespace sora {
 
 class ChildWindow;
 class Form3;
+class RecordingsWindow;
 class frmConfig;
 class frmTimeInterval;
 class StatusText;
@@ -44,6 +48,11 @@ public:
     void M_Config_Click();
     void M_Ver_Click();
     void TimTimeInterval_Timer();
+    // Recording mode only: the running recorders, listed with commands to stop them.
+    void M_Recordings_Click();
+    RecordingsWindow* recordingsWindow() const;
+    // Looks at the recorders again: the indicator's count, and what ended by itself.
+    void WatchRecordings();
 
     // Closing: saves the state and ends the process.
     void MDIForm_QueryUnload();
@@ -99,6 +108,8 @@ public:
     QAction* const M_ReConnect;
     QAction* const M_Config;
     QAction* const M_Ver;
+    QAction* M_Recordings = nullptr;     // the sixth command, in recording mode only
+    QPushButton* recIndicator = nullptr; // "● 録音中 N", on the status bar's right while recording
 
     std::unique_ptr<DirectX8> mDx;
     std::unique_ptr<DirectInput8> mDi;
@@ -130,6 +141,11 @@ private:
     QPointer<frmConfig> m_config;
     QPointer<frmTimeInterval> m_timeInterval;
     QPointer<Form3> m_version;
+    QPointer<RecordingsWindow> m_recordings;
+    void addRecordingCommands();
+    QTimer* m_recWatch = nullptr;
+    QMap<QString, QString> m_watched; // running recordings seen last: id → station
+    QSet<QString> m_stoppedByUser;
     StatusText* m_statusText; // what sbURLBar shows
     QString m_status;         // the text reported last; the bar shows it at the next repaint
     QTimer* m_statusDue;

@@ -1,6 +1,7 @@
 // The menu entries that show dialogs. Each dialog exists at most once and is shown modeless,
 // without an owner: the main window and its child windows stay usable meanwhile.
 #include "MDIForm1.h"
+#include "RecordingsWindow.h"
 #include "app/Globals.h"
 #include "dialogs/Form3.h"
 #include "dialogs/frmConfig.h"
@@ -44,6 +45,7 @@ void MDIForm1::closeDialogs()
     delete m_config.data();
     delete m_timeInterval.data();
     delete m_version.data();
+    delete m_recordings.data();
 }
 
 } // namespace sora

@@ -112,6 +112,7 @@ void MDIForm1::DetectRecordingMode()
     gPremium = true;
     gRecFolder = ReadRecFolder(m_platform.program.folder());
     setWindowTitle(windowTitle() + QStringLiteral(" Premium"));
+    addRecordingCommands();
 }
 
 void MDIForm1::restoreWindows()

@@ -85,4 +85,10 @@ bool SystemTrayIcon::remove(const NOTIFYICONDATAA&)
     return true;
 }
 
+void SystemTrayIcon::showMessage(const QString& title, const QString& text)
+{
+    if (m_icon && m_icon->isVisible())
+        m_icon->showMessage(title, text, QSystemTrayIcon::Information);
+}
+
 } // namespace sora

@@ -21,6 +21,7 @@ public:
     bool isAvailable() const override;
     bool add(const NOTIFYICONDATAA& data) override;
     bool remove(const NOTIFYICONDATAA& data) override;
+    void showMessage(const QString& title, const QString& text) override;
 
     // The message an activation of the icon stands for; 0 for none. A StatusNotifier host
     // (Plasma, GNOME's indicator extension, Xfce, LXQt) only ever activates an item, where an

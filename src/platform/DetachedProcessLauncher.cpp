@@ -31,6 +31,7 @@ namespace {
 // pipe reaches end-of-file without a report exactly when exec succeeded.
 enum class Step : int
 {
+    Started, // not a failure: carries the started process's id
     Session,
     Fork,
     Directory,
@@ -100,6 +101,7 @@ struct ChildPlan
     }
     if (grandchild > 0)
         ::_exit(0);
+    report(plan.reportFd, Step::Started, static_cast<int>(::getpid()));
 
     if (::chdir(plan.directory.c_str()) < 0) {
         report(plan.reportFd, Step::Directory, errno);
@@ -178,8 +180,10 @@ QString DetachedProcessLauncher::terminal() const
     return QStandardPaths::findExecutable(QStringLiteral("xterm"));
 }
 
-bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QString* error)
+bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QString* error, qint64* pid)
 {
+    if (pid)
+        *pid = 0;
     const auto fail = [error](const QString& why) {
         if (error)
             *error = why;
@@ -215,11 +219,27 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
         // Iconic: it starts minimised, for the user to look at or close to stop the program. The
         // terminal execs the words after -e directly; only a lone word that fails to exec would go
         // to a shell, and the program was found executable above.
-        const QString title = request.title.isEmpty() ? programName : request.title;
-        argv =
-            QStringList{shownIn, QStringLiteral("-iconic"), QStringLiteral("-T"), title, QStringLiteral("-n"),
-                        title,   QStringLiteral("-e"),      programName} +
-            request.arguments;
+        QString title = request.title.isEmpty() ? programName : request.title;
+        // A control character would end the title sequence below early.
+        title.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+        // -T sets only the legacy window name, which taskbars no longer read; the title sequence,
+        // sent by a shell that then becomes the program, also sets _NET_WM_NAME in UTF-8. The
+        // title reaches the shell as $0, never as code.
+        argv = QStringList{shownIn,
+                           QStringLiteral("-iconic"),
+                           QStringLiteral("-xrm"),
+                           QStringLiteral("*utf8Title: true"),
+                           QStringLiteral("-T"),
+                           title,
+                           QStringLiteral("-n"),
+                           title,
+                           QStringLiteral("-e"),
+                           QStringLiteral("/bin/sh"),
+                           QStringLiteral("-c"),
+                           QStringLiteral("printf '\\033]0;%s\\007' \"$0\"; exec \"$@\""),
+                           title,
+                           programName} +
+               request.arguments;
         plan.path = QFile::encodeName(shownIn).toStdString();
     } else {
         argv = QStringList{programName} + request.arguments;
@@ -284,8 +304,12 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
     }
     Report r{};
     ssize_t got;
-    while ((got = ::read(readEnd, &r, sizeof r)) < 0 && errno == EINTR) {
-    }
+    do {
+        while ((got = ::read(readEnd, &r, sizeof r)) < 0 && errno == EINTR) {
+        }
+        if (got == static_cast<ssize_t>(sizeof r) && r.step == Step::Started && pid)
+            *pid = r.error;
+    } while (got == static_cast<ssize_t>(sizeof r) && r.step == Step::Started);
     ::close(readEnd);
     if (got <= 0)
         return true;
@@ -296,6 +320,7 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
     case Step::Directory:
         return fail(reason(QStringLiteral("作業フォルダに移れません。\r\n") + directory, r.error));
     case Step::Exec:
+    case Step::Started:
         break;
     }
     return fail(reason(QStringLiteral("プログラムを起動できません。\r\n") + QString::fromStdString(plan.path),

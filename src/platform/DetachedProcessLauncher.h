@@ -14,7 +14,8 @@ public:
     // Shows programs in `terminal` (an xterm-compatible emulator); empty runs them in the background.
     explicit DetachedProcessLauncher(QString terminal);
 
-    bool startDetached(const LaunchRequest& request, QString* error) override;
+    using ProcessLauncher::startDetached;
+    bool startDetached(const LaunchRequest& request, QString* error, qint64* pid) override;
 
     // The terminal the next program will be shown in; empty for the background.
     QString terminal() const;

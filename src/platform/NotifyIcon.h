@@ -41,6 +41,8 @@ public:
     virtual bool isAvailable() const = 0;
     virtual bool add(const NOTIFYICONDATAA& data) = 0;
     virtual bool remove(const NOTIFYICONDATAA& data) = 0;
+    // A passing notification from the icon, while it is shown.
+    virtual void showMessage(const QString& title, const QString& text) = 0;
 
     std::function<void(quint32 message)> onMessage;
 };

@@ -11,6 +11,8 @@ class InputBackend;
 class MessageBoxes;
 class NotifyIcon;
 class ProcessLauncher;
+class Recordings;
+class StreamProbe;
 class SingleInstance;
 
 // The parts of the machine the program talks to. main() hands in the real ones; tests hand in
@@ -26,6 +28,8 @@ struct Platform
     ProcessLauncher& launcher;
     InputBackend& input;
     NotifyIcon& tray;
+    StreamProbe& probe;
+    Recordings& recordings;
 };
 
 } // namespace sora

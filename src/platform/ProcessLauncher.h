@@ -22,7 +22,12 @@ class ProcessLauncher
 public:
     virtual ~ProcessLauncher() = default;
     // False, with the reason in `error` (Japanese, for the user), when the program did not start.
-    virtual bool startDetached(const LaunchRequest& request, QString* error) = 0;
+    // `pid`, when given, receives the started process: the program, or the terminal showing it.
+    virtual bool startDetached(const LaunchRequest& request, QString* error, qint64* pid) = 0;
+    bool startDetached(const LaunchRequest& request, QString* error)
+    {
+        return startDetached(request, error, nullptr);
+    }
 };
 
 } // namespace sora

@@ -2,16 +2,21 @@
 
 #include "Layout.h"
 #include "UrlValue.h"
+#include "app/Cp932.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"
 #include "platform/Fonts.h"
 #include "platform/WebBrowser.h"
 
 #include "Recorder.h"
+#include "RecordingCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/Recordings.h"
+#include "platform/StreamProbe.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
@@ -59,7 +64,9 @@ void Form1::Form_Load()
 
 void Form1::Form_Resize()
 {
-    const WindowLayout l = playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled());
+    // The button is disabled only for the probe: the station page is still open.
+    const WindowLayout l =
+        playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled() || m_probing);
     applyLayout(l);
     if (l.frameWidth)
         m_frame1.SetWidth(*l.frameWidth);
@@ -92,7 +99,7 @@ void Form1::WebBrowser1_DownloadComplete()
 void Form1::cmdRec_Click()
 {
     if (m_platform.messages.show(this, QStringLiteral("この放送を録音しますか？"), MsgButtons::YesNo,
-                               MsgIcon::Question) != MsgResult::Yes)
+                                 MsgIcon::Question) != MsgResult::Yes)
         return;
 
     // Read at the moment of the click: the page may have moved on since its title was shown.
@@ -100,6 +107,35 @@ void Form1::cmdRec_Click()
                                                          m_platform.program.folder(), gRecFolder);
 
     const QString cannot = QStringLiteral("録音を開始できません。\r\n");
+    if (const std::optional<QString> problem =
+            StationValueProblem(command.serv, command.port, command.mount)) {
+        m_platform.messages.show(this, cannot + *problem, MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    // One short listen first, so a stream that is not there or that the recorder cannot take is
+    // told now instead of a recorder that ends at once; the window stays usable meanwhile.
+    m_probing = true;
+    cmdRec->setEnabled(false);
+    const QString station = lbl_title->text();
+    m_platform.probe.probe(
+        QUrl(command.arguments.value(0)), this,
+        [this, command, station](const ProbeReply& reply) { startRecorder(command, station, reply); });
+}
+
+void Form1::startRecorder(RecorderCommand command, const QString& station, const ProbeReply& reply)
+{
+    m_probing = false;
+    // Back as the page now wants it: the start page disables it, any other page left it enabled.
+    cmdRec->setEnabled(!gPremium || WebBrowser1->LocationURL() != gUrl1);
+    const QString cannot = QStringLiteral("録音を開始できません。\r\n");
+    const ProbeVerdict verdict = JudgeProbe(reply);
+    if (verdict.problem) {
+        m_platform.messages.show(
+            this, cannot + *verdict.problem + QStringLiteral("\r\n") + command.arguments.value(0),
+            MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    command.setMetadataCodeset(verdict.codeset);
     if (const std::optional<QString> problem = RecorderProblem(command)) {
         m_platform.messages.show(this, cannot + *problem, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
@@ -109,13 +145,27 @@ void Form1::cmdRec_Click()
     request.program = command.program;
     request.arguments = command.arguments;
     request.workingDirectory = command.workingDirectory;
-    request.title = lbl_title->text().isEmpty() ? command.arguments.value(0) : lbl_title->text();
+    request.title = QStringLiteral("録音: ") + (station.isEmpty() ? command.arguments.value(0) : station);
     request.logFile = QDir(ResolvedRecFolder(command)).filePath(QStringLiteral("streamripper.log"));
     request.environment = RecorderEnvironment();
     // Started and forgotten: the recording goes on after this window and the program are gone.
     QString error;
-    if (!m_platform.launcher.startDetached(request, &error))
+    qint64 pid = 0;
+    if (!m_platform.launcher.startDetached(request, &error, &pid)) {
         m_platform.messages.show(this, cannot + error, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    // Kept so 録音一覧 can show and stop it, also after this program ended and started again.
+    Recording recording;
+    recording.pid = pid;
+    recording.station = station;
+    recording.address = command.arguments.value(0);
+    recording.started = QDateTime::currentDateTime();
+    recording.folder = QDir::cleanPath(ResolvedRecFolder(command));
+    // The recorder names its folder after the stream's name, in the titles' character set.
+    recording.stationFolder =
+        verdict.codeset == u"UTF-8" ? QString::fromUtf8(reply.icyName) : cp932::decode(reply.icyName);
+    m_platform.recordings.add(recording);
 }
 
 } // namespace sora

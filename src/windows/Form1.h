@@ -10,6 +10,8 @@ class QPushButton;
 namespace sora {
 
 struct Platform;
+struct ProbeReply;
+struct RecorderCommand;
 
 // The player window: a browser on the station directory and, in recording mode, a title strip
 // with the station's title and the record button.
@@ -37,7 +39,11 @@ public:
     const TwipsPlace& recPlace() const { return m_rec; }
 
 private:
+    // After the stream answered the probe: starts the recorder, or says why not.
+    void startRecorder(RecorderCommand command, const QString& station, const ProbeReply& reply);
+
     Platform& m_platform;
+    bool m_probing = false;
     TwipsPlace m_frame1;
     TwipsPlace m_title;
     TwipsPlace m_rec;

@@ -23,6 +23,11 @@ QString RecorderCommand::text() const
     return (QStringList{program} + arguments).join(u' ');
 }
 
+void RecorderCommand::setMetadataCodeset(const QString& codeset)
+{
+    arguments.last() = QStringLiteral("--codeset-metadata=") + codeset;
+}
+
 QString StreamAddress(const QString& serv, const QString& port, const QString& mount)
 {
     return QStringLiteral("http://") + serv + u':' + port + mount;
@@ -51,6 +56,9 @@ RecorderCommand BuildRecorderCommand(const std::function<QString()>& locationUrl
                          QStringLiteral("--codeset-filesys=UTF-8"),
                          QStringLiteral("--codeset-metadata=UTF-8")};
     command.workingDirectory = programFolder;
+    command.serv = serv;
+    command.port = port;
+    command.mount = mount;
     return command;
 }
 

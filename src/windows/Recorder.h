@@ -14,9 +14,13 @@ namespace sora {
 // exactly one argument; no shell ever sees them.
 struct RecorderCommand
 {
-    QString program;          // "./streamripper.exe": the one in the working directory
-    QStringList arguments;    // stream address, "-a", "-d", recording folder, the two codesets
-    QString workingDirectory; // the program folder
+    QString program;           // "./streamripper.exe": the one in the working directory
+    QStringList arguments;     // stream address, "-a", "-d", recording folder, the two codesets
+    QString workingDirectory;  // the program folder
+    QString serv, port, mount; // the page's values the address was built from
+
+    // Tells the recorder the character set of the station's titles ("UTF-8", "CP932").
+    void setMetadataCodeset(const QString& codeset);
 
     // The command as one line, for messages and logs; not for a shell.
     QString text() const;

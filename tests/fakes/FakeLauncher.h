@@ -13,8 +13,13 @@ public:
     bool fails = false;
     QString failure = QStringLiteral("起動できません");
 
-    bool startDetached(const LaunchRequest& request, QString* error) override
+    qint64 nextPid = 0; // reported as the started process
+
+    using ProcessLauncher::startDetached;
+    bool startDetached(const LaunchRequest& request, QString* error, qint64* pid) override
     {
+        if (pid)
+            *pid = nextPid;
         if (fails) {
             if (error)
                 *error = failure;

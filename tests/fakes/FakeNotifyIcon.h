@@ -2,6 +2,8 @@
 
 #include "platform/NotifyIcon.h"
 
+#include <QStringList>
+
 namespace sora::fakes {
 
 class FakeNotifyIcon final : public NotifyIcon
@@ -13,6 +15,7 @@ public:
     int removes = 0;
     bool shown = false;
     NOTIFYICONDATAA lastData;
+    QStringList messages; // "title: text" of each notification
 
     bool isAvailable() const override { return available; }
     bool add(const NOTIFYICONDATAA& data) override
@@ -28,6 +31,10 @@ public:
         lastData = data;
         shown = false;
         return true;
+    }
+    void showMessage(const QString& title, const QString& text) override
+    {
+        messages.append(title + QStringLiteral(": ") + text);
     }
     // The user does something over the icon.
     void send(quint32 message)

@@ -5,6 +5,7 @@
 
 #include "FakeInput.h"
 #include "FakeLauncher.h"
+#include "FakeStreamProbe.h"
 #include "FakeNotifyIcon.h"
 #include "platform/EndProcess.h"
 #include "platform/FolderChooser.h"

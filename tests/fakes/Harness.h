@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "frame/MDIForm1.h"
 #include "platform/Platform.h"
+#include "platform/Recordings.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -42,10 +43,16 @@ public:
     FakeProcessLauncher launcher;
     FakeInputBackend input;
     FakeNotifyIcon tray;
+    FakeStreamProbe probe;
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_stateDir;
 
+public:
+    Recordings recordings{m_stateDir.path(), m_dir.path()};
+
+private:
 public:
     Platform platform;
 

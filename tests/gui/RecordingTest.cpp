@@ -1,12 +1,16 @@
 // The record button on fakes: the question, the recorder request, and what is said when it
 // cannot start.
 #include "Harness.h"
+#include "frame/RecordingsWindow.h"
+#include "platform/Recordings.h"
 #include "windows/Form1.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -70,7 +74,7 @@ TEST_F(RecordingTest, EachYesStartsOneRecorderOnTheAddressShownAtTheClick)
     EXPECT_EQ(r.arguments, (QStringList{"http://127.0.0.1:8001/kiri", "-a", "-d", recFolder,
                                         "--codeset-filesys=UTF-8", "--codeset-metadata=UTF-8"}));
     EXPECT_EQ(r.workingDirectory, h.folder());
-    EXPECT_EQ(r.title, "Kiri%20FM");
+    EXPECT_EQ(r.title, "録音: Kiri%20FM");
     EXPECT_EQ(r.logFile, recFolder + "streamripper.log");
 
     // The page moved on without a completed load: the click still reads the address as it is now.
@@ -89,7 +93,7 @@ TEST_F(RecordingTest, TheStreamAddressIsAsciiAndTheTitleAsSpelled)
     record(MsgResult::Yes);
     ASSERT_EQ(h.launcher.started.size(), 1);
     EXPECT_EQ(h.launcher.started[0].arguments.value(0), "http://127.0.0.1:8001/%E3%83%A9%20b");
-    EXPECT_EQ(h.launcher.started[0].title, "Kiri%20FMラ+1");
+    EXPECT_EQ(h.launcher.started[0].title, "録音: Kiri%20FMラ+1");
 }
 
 TEST_F(RecordingTest, AMissingFolderIsCreatedWithItsParentsAndRecordedInto)
@@ -165,4 +169,76 @@ TEST_F(RecordingTest, TheRecorderRunsInAUtf8Locale)
     EXPECT_EQ(h.launcher.started[1].environment, QStringList());
     // The command line stays as it was.
     EXPECT_EQ(h.launcher.started[0].arguments, h.launcher.started[1].arguments);
+}
+
+TEST_F(RecordingTest, BadValuesAndStreamsTheRecorderCannotTakeAreSaidWhileTheButtonWaitsForTheProbe)
+{
+    const auto refusal = [this](const QString& part) {
+        EXPECT_TRUE(h.launcher.started.isEmpty());
+        ASSERT_EQ(h.messages.shown.size(), 2);
+        const FakeMessageBoxes::Shown& m = h.messages.shown[1];
+        EXPECT_TRUE(m.text.startsWith("録音を開始できません。\r\n") && m.text.contains(part))
+            << m.text.toStdString();
+        EXPECT_EQ(m.icon, MsgIcon::Information);
+        h.messages.shown.clear();
+    };
+    h.browser(1)->userOpens("http://d/radioobx.cgi?x=1&title=K&serv=127.0.0.1&mount=/kiri&z=");
+    record(MsgResult::Yes);
+    refusal("（port）がありません");
+    EXPECT_TRUE(h.probe.probed.isEmpty());
+
+    h.browser(1)->userOpens("http://d/radioobx.cgi?x=1&title=K&serv=127.0.0.1&port=8001&mount=/kiri&z=");
+    h.probe.holds = true;
+    h.probe.reply.contentType = "application/ogg";
+    h.probe.reply.body = QByteArray("OggS\0\2", 6) + QByteArray(20, '\0') + "\1\x08OpusHead";
+    record(MsgResult::Yes);
+    EXPECT_EQ(h.probe.probed, QList<QUrl>{QUrl("http://127.0.0.1:8001/kiri")});
+    EXPECT_FALSE(player->cmdRec->isEnabled());
+    h.probe.answer();
+    EXPECT_TRUE(player->cmdRec->isEnabled());
+    refusal("Ogg Opus");
+
+    // Titles in Shift_JIS: the recorder is told so.
+    h.probe.holds = false;
+    h.probe.reply.contentType = "audio/mpeg";
+    h.probe.reply.body.clear();
+    h.probe.reply.icyName = QByteArray("\x89\xf5\x83\x81\x83\x8d\x8b\xc7"); // 懐メロ局
+    record(MsgResult::Yes);
+    ASSERT_EQ(h.launcher.started.size(), 1);
+    EXPECT_EQ(h.launcher.started[0].arguments.value(5), "--codeset-metadata=CP932");
+}
+
+TEST_F(RecordingTest, ARunningRecordingIsListedAndItsEndIsSaid)
+{
+    QProcess recorder; // stands in for the started recorder: a process that lives until killed
+    recorder.start("sleep", {"60"});
+    ASSERT_TRUE(recorder.waitForStarted());
+    h.launcher.nextPid = recorder.processId();
+    ASSERT_NE(h.main().M_Recordings, nullptr);
+    EXPECT_EQ(h.main().M_Recordings->text(), "録音一覧");
+    EXPECT_FALSE(h.main().recIndicator->isVisibleTo(&h.main()));
+
+    record(MsgResult::Yes);
+    EXPECT_EQ(h.main().recIndicator->text(), "● 録音中 1");
+    EXPECT_TRUE(h.main().recIndicator->isVisibleTo(&h.main()));
+    const QList<Recording> running = h.recordings.running();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(running[0].station, "Kiri%20FM");
+    EXPECT_EQ(running[0].address, "http://127.0.0.1:8001/kiri");
+    EXPECT_EQ(running[0].folder, QDir::cleanPath(recFolder));
+
+    h.main().recIndicator->click();
+    ASSERT_NE(h.main().recordingsWindow(), nullptr);
+    EXPECT_EQ(h.main().recordingsWindow()->windowTitle(), "録音一覧");
+    const QList<QPushButton*> stops = h.main().recordingsWindow()->findChildren<QPushButton*>();
+    EXPECT_EQ(stops.size(), 2); // 停止 and フォルダを開く
+
+    h.main().mInTray = 1;
+    recorder.kill();
+    recorder.waitForFinished();
+    h.main().WatchRecordings();
+    EXPECT_EQ(h.main().statusText(), "録音が終了しました: Kiri%20FM");
+    EXPECT_EQ(h.tray.messages, QStringList{"SoraWindowEX: 録音が終了しました: Kiri%20FM"});
+    EXPECT_FALSE(h.main().recIndicator->isVisibleTo(&h.main()));
+    h.main().mInTray = 0;
 }

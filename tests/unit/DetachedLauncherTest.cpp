@@ -131,7 +131,8 @@ TEST(DetachedLauncher, ATerminalGetsTheProgramAndItsArgumentsAsSeparateWords)
 {
     QTemporaryDir dir;
     const QByteArray record = QFile::encodeName(dir.filePath("terminal.txt"));
-    writeScript(dir.filePath("term.sh"), "for a in \"$@\"; do echo \"[$a]\"; done > '" + record + "'\n");
+    writeScript(dir.filePath("term.sh"),
+                "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + record + "'\n");
     writeScript(dir.filePath("rec.sh"), "exit 0\n");
     DetachedProcessLauncher launcher{dir.filePath("term.sh")};
     QString error;
@@ -139,7 +140,9 @@ TEST(DetachedLauncher, ATerminalGetsTheProgramAndItsArgumentsAsSeparateWords)
         {"./rec.sh", {"http://h:1/m", "-d", "/r dir/"}, dir.path(), "Kiri", "x.log"}, &error))
         << error.toStdString();
     EXPECT_EQ(waitFor(record, "dir/]\n"),
-              "[-iconic]\n[-T]\n[Kiri]\n[-n]\n[Kiri]\n[-e]\n[./rec.sh]\n[http://h:1/m]\n[-d]\n[/r dir/]\n");
+              "[-iconic]\n[-xrm]\n[*utf8Title: true]\n[-T]\n[Kiri]\n[-n]\n[Kiri]\n[-e]\n[/bin/sh]\n[-c]\n"
+              "[printf '\\033]0;%s\\007' \"$0\"; exec \"$@\"]\n[Kiri]\n"
+              "[./rec.sh]\n[http://h:1/m]\n[-d]\n[/r dir/]\n");
     EXPECT_FALSE(QFile::exists(dir.filePath("x.log"))); // the terminal shows the output
 }
 

@@ -1,0 +1,94 @@
+// Recording mode's watch over the recorders: the 録音一覧 command, the status bar's indicator and
+// the word when a recording ended by itself.
+#include "MDIForm1.h"
+#include "RecordingsWindow.h"
+#include "platform/NotifyIcon.h"
+#include "platform/Platform.h"
+#include "platform/ProgramInfo.h"
+#include "platform/Recordings.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace sora {
+
+namespace {
+
+constexpr int kWatchMs = 2000;
+
+} // namespace
+
+void MDIForm1::addRecordingCommands()
+{
+    if (M_Recordings)
+        return;
+    M_Recordings = menuBar()->addAction(RecordingsWindow::caption());
+    connect(M_Recordings, &QAction::triggered, this, &MDIForm1::M_Recordings_Click);
+
+    recIndicator = new QPushButton(sbURLBar);
+    recIndicator->setFlat(true);
+    recIndicator->setFocusPolicy(Qt::NoFocus);
+    recIndicator->setStyleSheet(QStringLiteral("QPushButton { color: #c00000; padding: 0 6px; }"));
+    recIndicator->setVisible(false);
+    sbURLBar->addPermanentWidget(recIndicator);
+    connect(recIndicator, &QPushButton::clicked, this, &MDIForm1::M_Recordings_Click);
+
+    m_recWatch = new QTimer(this);
+    m_recWatch->setInterval(kWatchMs);
+    connect(m_recWatch, &QTimer::timeout, this, &MDIForm1::WatchRecordings);
+    connect(&m_platform.recordings, &Recordings::changed, this, &MDIForm1::WatchRecordings);
+    // Recorders outlive the program: those an earlier run started are watched again.
+    WatchRecordings();
+}
+
+void MDIForm1::M_Recordings_Click()
+{
+    if (!m_recordings) {
+        m_recordings = new RecordingsWindow(m_platform);
+        connect(m_recordings, &RecordingsWindow::stopped, this, [this](const QString& id) {
+            m_stoppedByUser.insert(id);
+            WatchRecordings();
+        });
+    }
+    m_recordings->show();
+    m_recordings->raise();
+    m_recordings->activateWindow();
+}
+
+RecordingsWindow* MDIForm1::recordingsWindow() const
+{
+    return m_recordings;
+}
+
+void MDIForm1::WatchRecordings()
+{
+    if (!recIndicator)
+        return;
+    QMap<QString, QString> now;
+    for (const Recording& r : m_platform.recordings.running())
+        now.insert(r.id, r.station);
+    for (auto it = m_watched.cbegin(); it != m_watched.cend(); ++it) {
+        if (now.contains(it.key()) || m_stoppedByUser.remove(it.key()))
+            continue;
+        const QString text = QStringLiteral("録音が終了しました: ") + it.value();
+        ShowStatusText(text);
+        if (mInTray != 0)
+            m_platform.tray.showMessage(ProgramInfo::title(), text);
+    }
+    m_watched = now;
+    recIndicator->setText(QStringLiteral("● 録音中 %1").arg(now.size()));
+    recIndicator->setAccessibleName(recIndicator->text());
+    recIndicator->setVisible(!now.isEmpty());
+    // Nothing to watch, nothing read.
+    if (now.isEmpty())
+        m_recWatch->stop();
+    else if (!m_recWatch->isActive())
+        m_recWatch->start();
+    if (m_recordings && m_recordings->isVisible())
+        m_recordings->refresh();
+}
+
+} // namespace sora

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QObject;
+
+namespace sora {
+
+// What one short listen to a stream brought back, uninterpreted.
+struct ProbeReply
+{
+    QString error; // why no answer came (Japanese, for the user); empty once headers arrived
+    bool headersArrived = false;
+    int status = 0; // the status line's code, 200 for "ICY 200 OK"
+    QByteArray statusLine;
+    QByteArray contentType; // as sent, lower case
+    QByteArray icyName;     // raw bytes, in whatever character set the server uses
+    int metaInt = 0;        // icy-metaint: audio bytes between metadata blocks, 0 for none
+    QByteArray body;        // the first bytes after the headers, metadata blocks included
+};
+
+// Connects to a stream as a listener does (asking for ICY metadata), reads a little of it and
+// closes. Asynchronous: `done` runs later on the GUI thread, never if `context` is gone by then.
+class StreamProbe
+{
+public:
+    virtual ~StreamProbe() = default;
+    virtual void probe(const QUrl& address, QObject* context,
+                       std::function<void(const ProbeReply&)> done) = 0;
+};
+
+// The real probe: one plain TCP connection (stream servers answer "ICY 200 OK" as often as
+// HTTP), at most 5 s and 64 KiB; it stops as soon as the headers, the first metadata block and a
+// few kilobytes of audio are in.
+class TcpStreamProbe final : public StreamProbe
+{
+public:
+    void probe(const QUrl& address, QObject* context, std::function<void(const ProbeReply&)> done) override;
+};
+
+} // namespace sora

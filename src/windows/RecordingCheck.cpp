@@ -1,0 +1,127 @@
+#include "RecordingCheck.h"
+
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace sora {
+
+std::optional<QString> StationValueProblem(const QString& serv, const QString& port, const QString& mount)
+{
+    if (serv.isEmpty())
+        return QStringLiteral("放送局のアドレスにサーバー名（serv）がありません。");
+    if (port.isEmpty())
+        return QStringLiteral("放送局のアドレスにポート番号（port）がありません。");
+    bool number = false;
+    const int value = port.toInt(&number);
+    // toInt takes signs and blanks; a port is digits alone.
+    const bool digits = std::all_of(port.begin(), port.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!number || !digits || value < 1 || value > 65535)
+        return QStringLiteral("放送局のアドレスのポート番号（port）「") + port +
+               QStringLiteral("」は 1～65535 の数ではありません。");
+    if (mount.isEmpty())
+        return QStringLiteral("放送局のアドレスにマウントポイント（mount）がありません。");
+    return std::nullopt;
+}
+
+QString MetadataCodeset(const QByteArray& text)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(utf8.decode(text));
+    return utf8.hasError() ? QStringLiteral("CP932") : QStringLiteral("UTF-8");
+}
+
+OggCodec SniffOgg(const QByteArray& audio)
+{
+    if (!audio.startsWith("OggS"))
+        return OggCodec::NotOgg;
+    // Page header: 27 bytes, then one lacing value per segment; the first packet follows.
+    if (audio.size() < 27)
+        return OggCodec::Other;
+    const int segments = static_cast<unsigned char>(audio.at(26));
+    const QByteArray packet = audio.mid(27 + segments, 9);
+    if (packet.startsWith("OpusHead"))
+        return OggCodec::Opus;
+    if (packet.startsWith("\x7f"
+                          "FLAC") ||
+        packet.startsWith("fLaC"))
+        return OggCodec::Flac;
+    if (packet.startsWith("\x01vorbis"))
+        return OggCodec::Vorbis;
+    return OggCodec::Other;
+}
+
+StreamStart SplitIcy(const QByteArray& body, int metaInt)
+{
+    if (metaInt <= 0)
+        return {body, {}};
+    StreamStart s;
+    qsizetype pos = 0;
+    while (pos < body.size()) {
+        s.audio += body.mid(pos, metaInt);
+        pos += metaInt;
+        if (pos >= body.size())
+            break;
+        const int length = static_cast<unsigned char>(body.at(pos)) * 16;
+        if (s.metadata.isEmpty() && length > 0)
+            s.metadata = body.mid(pos + 1, length);
+        pos += 1 + length;
+    }
+    // The block is NUL-padded text such as StreamTitle='...';
+    const qsizetype nul = s.metadata.indexOf('\0');
+    if (nul >= 0)
+        s.metadata.truncate(nul);
+    return s;
+}
+
+ProbeVerdict JudgeProbe(const ProbeReply& reply)
+{
+    ProbeVerdict v;
+    if (!reply.headersArrived) {
+        v.problem =
+            reply.error.isEmpty() ? QStringLiteral("放送のサーバーから応答がありません。") : reply.error;
+        return v;
+    }
+    // A redirection is no error: the recorder follows it, and what it leads to is its own to judge.
+    if (reply.status >= 300 && reply.status < 400)
+        return v;
+    if (reply.status != 200) {
+        v.problem = QStringLiteral("放送のサーバーがエラーを返しました（") +
+                    QString::fromLatin1(reply.statusLine) + QStringLiteral("）。");
+        return v;
+    }
+    const QByteArray type = reply.contentType.split(';').value(0).trimmed();
+    if (!type.isEmpty() && !type.startsWith("audio/") && type != "application/ogg") {
+        v.problem = QStringLiteral("この放送のアドレスは音声ではありません（") + QString::fromLatin1(type) +
+                    QStringLiteral("）。");
+        return v;
+    }
+    const StreamStart start = SplitIcy(reply.body, reply.metaInt);
+    switch (SniffOgg(start.audio)) {
+    case OggCodec::Opus:
+        v.problem = QStringLiteral("この放送は Ogg Opus 形式で、録音プログラムはこの形式を録音できません。");
+        return v;
+    case OggCodec::Flac:
+        v.problem = QStringLiteral("この放送は Ogg FLAC 形式で、録音プログラムはこの形式を録音できません。");
+        return v;
+    default:
+        break;
+    }
+    // Each on its own: a character cut at the end of one must not look whole joined to the other.
+    const bool utf8 =
+        MetadataCodeset(reply.icyName) == u"UTF-8" && MetadataCodeset(start.metadata) == u"UTF-8";
+    v.codeset = utf8 ? QStringLiteral("UTF-8") : QStringLiteral("CP932");
+    return v;
+}
+
+QString CurrentTrack(const QList<FileEntry>& incomplete)
+{
+    const FileEntry* newest = nullptr;
+    for (const FileEntry& e : incomplete)
+        if (!newest || e.modified > newest->modified)
+            newest = &e;
+    return newest ? QFileInfo(newest->name).completeBaseName() : QString();
+}
+
+} // namespace sora

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/StreamProbe.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace sora {
+
+// What is wrong with a station page's stream values (Japanese, one line, for the user), or
+// nothing: serv, port and mount must be there and the port a number from 1 to 65535.
+std::optional<QString> StationValueProblem(const QString& serv, const QString& port, const QString& mount);
+
+// The character set the recorder is told the station's titles come in: "UTF-8" for bytes that
+// are valid UTF-8 (ASCII and nothing included), else code page 932, as old Japanese encoders send.
+QString MetadataCodeset(const QByteArray& text);
+
+enum class OggCodec
+{
+    NotOgg,
+    Opus,
+    Flac,
+    Vorbis,
+    Other
+};
+// The codec of an Ogg stream's first logical stream, from the bytes of its first page.
+OggCodec SniffOgg(const QByteArray& audio);
+
+// A probe's body split into its audio and the text of its first metadata block.
+struct StreamStart
+{
+    QByteArray audio;
+    QByteArray metadata;
+};
+StreamStart SplitIcy(const QByteArray& body, int metaInt);
+
+// What a probe found: why the recorder must not start (Japanese, for the user), else the
+// character set of the station's titles.
+struct ProbeVerdict
+{
+    std::optional<QString> problem;
+    QString codeset = QStringLiteral("UTF-8");
+};
+ProbeVerdict JudgeProbe(const ProbeReply& reply);
+
+// The track being recorded: the newest file of the recorder's incomplete/ folder, without its
+// extension; empty when there is none.
+struct FileEntry
+{
+    QString name;
+    QDateTime modified;
+};
+QString CurrentTrack(const QList<FileEntry>& incomplete);
+
+} // namespace sora
