@@ -1,4 +1,5 @@
 #include "frame/MDIForm1.h"
+#include "frame/MediaControls.h"
 #include "frame/SystemTrayIcon.h"
 #include "platform/DetachedProcessLauncher.h"
 #include "platform/EndProcess.h"
@@ -18,11 +19,30 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <optional>
 #include <strings.h>
 #include <vector>
 
 namespace {
+
+// The desktop's media controls are the program's own (MediaControls): the engine's bridge would
+// list a second, nameless player. Kept beside a user's own flags, wherever they come from; a user
+// who disables features of their own keeps exactly those (the engine reads only one such list).
+void withoutEngineMediaBridge(std::vector<char*>& args)
+{
+    static char flag[] = "--disable-features=HardwareMediaKeyHandling";
+    const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
+    if (qEnvironmentVariableIsSet(env)) {
+        const QByteArray flags = qgetenv(env);
+        if (!flags.contains("--disable-features"))
+            qputenv(env, flags + ' ' + flag);
+        return;
+    }
+    // After the marker, which the user gave or the caller added: every later argument is the engine's.
+    if (std::none_of(args.begin(), args.end(), [](const char* a) { return ::strncmp(a, "--disable-features", 18) == 0; }))
+        args.push_back(flag);
+}
 
 // Pages of one site share one page process: every window shows the directory's site, and ten
 // windows take about a third less memory at no cost in start-up (bench/RESULTS.md). The engine
@@ -40,6 +60,7 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
         args.push_back(marker);
         args.push_back(perSite);
     }
+    withoutEngineMediaBridge(args);
     args.push_back(nullptr);
     return args;
 }
@@ -75,6 +96,8 @@ int main(int argc, char* argv[])
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();
+    // From the end of start-up to the exit; without a session bus the program runs without it.
+    (new sora::MediaControls(main))->publish();
 
     // Every way a close is asked for ends in the same save: the close box and the window manager
     // (closeEvent), the desktop session ending, and termination signals. Wired only once start-up

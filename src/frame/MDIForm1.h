@@ -63,7 +63,10 @@ public:
     // A message that happened over the icon (WM_LBUTTONDBLCLK restores the window).
     void MDIForm_MouseMove(quint32 messageCode);
     // A second start asks for the window: shown, out of the notification area, raised, active.
+    // Nothing once the exit has begun.
     void BringForward();
+    // The close under way: the window is hidden for good, whatever asks for it afterwards.
+    bool exiting() const { return m_unloading; }
 
     // The dialogs, each open at most once; null while closed.
     frmConfig* configDialog() const;
@@ -100,6 +103,12 @@ public:
     QAction* const M_Config;
     QAction* const M_Ver;
 
+signals:
+    // A child window was opened or closed.
+    void ChildWindowsChanged();
+    void ExitStarted();
+
+public:
     std::unique_ptr<DirectX8> mDx;
     std::unique_ptr<DirectInput8> mDi;
     std::unique_ptr<DirectInputDevice8> mMouseDevice;
