@@ -232,7 +232,17 @@ QString WebEngineBrowser::LocationURL() const
     return spelledAddress(shown);
 }
 
-QString WebEngineBrowser::Title() const { return m_view->page()->title(); }
+QString WebEngineBrowser::Title() const
+{
+    // Until a page names itself the engine titles it with its address, which names no station.
+    const QString title = m_view->page()->title();
+    const QUrl url = m_view->page()->url();
+    const auto decoded = [](const QString& text) { return QUrl::fromPercentEncoding(text.toUtf8()); };
+    const QString shown = decoded(title);
+    if (shown == decoded(url.toString()) || shown == decoded(url.toString(QUrl::RemoveScheme)).mid(2))
+        return QString();
+    return title;
+}
 
 bool WebEngineBrowser::RecentlyAudible() const { return m_view->page()->recentlyAudible(); }
 
