@@ -19,7 +19,7 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstring>
+#include <list>
 #include <optional>
 #include <strings.h>
 #include <vector>
@@ -27,21 +27,32 @@
 namespace {
 
 // The desktop's media controls are the program's own (MediaControls): the engine's bridge would
-// list a second, nameless player. Kept beside a user's own flags, wherever they come from; a user
-// who disables features of their own keeps exactly those (the engine reads only one such list).
+// list a second, nameless player. Kept beside a user's own flags, wherever they come from; the
+// engine reads one list of disabled features, so a user's own list gets the feature added.
 void withoutEngineMediaBridge(std::vector<char*>& args)
 {
-    static char flag[] = "--disable-features=HardwareMediaKeyHandling";
+    static const QByteArray key = "--disable-features=";
+    static const QByteArray feature = "HardwareMediaKeyHandling";
+    static std::list<QByteArray> kept; // the arguments point into it for the life of the program
+    const auto merged = [](const QByteArray& flag) { return flag.contains(feature) ? flag : flag + ',' + feature; };
     const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
     if (qEnvironmentVariableIsSet(env)) {
-        const QByteArray flags = qgetenv(env);
-        if (!flags.contains("--disable-features"))
-            qputenv(env, flags + ' ' + flag);
+        QList<QByteArray> flags = qgetenv(env).split(' ');
+        const auto own = std::find_if(flags.begin(), flags.end(), [](const QByteArray& f) { return f.startsWith(key); });
+        if (own != flags.end())
+            *own = merged(*own);
+        else
+            flags.append(key + feature);
+        qputenv(env, flags.join(' '));
         return;
     }
-    // After the marker, which the user gave or the caller added: every later argument is the engine's.
-    if (std::none_of(args.begin(), args.end(), [](const char* a) { return ::strncmp(a, "--disable-features", 18) == 0; }))
-        args.push_back(flag);
+    // Every argument after the marker, which the user gave or the caller added, is the engine's.
+    const auto own = std::find_if(args.begin(), args.end(), [](const char* a) { return QByteArray(a).startsWith(key); });
+    kept.push_back(own != args.end() ? merged(*own) : key + feature);
+    if (own != args.end())
+        *own = kept.back().data();
+    else
+        args.push_back(kept.back().data());
 }
 
 // Pages of one site share one page process: every window shows the directory's site, and ten
