@@ -93,6 +93,21 @@ TEST(MediaControls, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches
     EXPECT_FALSE(b->muted);
 }
 
+TEST(MediaControls, TheTitleIsTheStationAsTheTitleStripShowsItElseThePageTitle)
+{
+    Harness h;
+    h.enableRecording();
+    ASSERT_TRUE(h.load());
+    MediaControls media(h.main());
+    FakeBrowser* b = h.browser(1);
+    b->setTitle(QStringLiteral("ラジオデッキ"));
+    EXPECT_EQ(media.state().title, QStringLiteral("ラジオデッキ"));
+    b->setTitle(QStringLiteral("局のページ"));
+    b->userOpens(QStringLiteral("http://d/station.cgi?ch=1&title=深夜の灯台&serv=127.0.0.1&port=8000"));
+    b->finishLoad();
+    EXPECT_EQ(media.state().title, QStringLiteral("深夜の灯台"));
+}
+
 TEST(MediaControls, NeitherASecondStartNorRaiseShowsTheWindowOnceTheExitHasBegun)
 {
     Harness h;
