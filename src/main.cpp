@@ -34,11 +34,14 @@ void withoutEngineMediaBridge(std::vector<char*>& args)
     static const QByteArray key = "--disable-features=";
     static const QByteArray feature = "HardwareMediaKeyHandling";
     static std::list<QByteArray> kept; // the arguments point into it for the life of the program
-    const auto merged = [](const QByteArray& flag) { return flag.contains(feature) ? flag : flag + ',' + feature; };
+    const auto merged = [](const QByteArray& flag) {
+        return flag.contains(feature) ? flag : flag + ',' + feature;
+    };
     const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
     if (qEnvironmentVariableIsSet(env)) {
         QList<QByteArray> flags = qgetenv(env).split(' ');
-        const auto own = std::find_if(flags.begin(), flags.end(), [](const QByteArray& f) { return f.startsWith(key); });
+        const auto own =
+            std::find_if(flags.begin(), flags.end(), [](const QByteArray& f) { return f.startsWith(key); });
         if (own != flags.end())
             *own = merged(*own);
         else
@@ -47,7 +50,8 @@ void withoutEngineMediaBridge(std::vector<char*>& args)
         return;
     }
     // Every argument after the marker, which the user gave or the caller added, is the engine's.
-    const auto own = std::find_if(args.begin(), args.end(), [](const char* a) { return QByteArray(a).startsWith(key); });
+    const auto own =
+        std::find_if(args.begin(), args.end(), [](const char* a) { return QByteArray(a).startsWith(key); });
     kept.push_back(own != args.end() ? merged(*own) : key + feature);
     if (own != args.end())
         *own = kept.back().data();

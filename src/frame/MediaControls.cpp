@@ -31,8 +31,9 @@ const QString kStopped = QStringLiteral("Stopped");
 QString iconUrl()
 {
     const QDir exe(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : {exe.filePath(QStringLiteral("../../share/icons/hicolor/128x128/apps/sorawindowex.png")),
-                                     exe.filePath(QStringLiteral("SoraWindowEX.png"))}) {
+    for (const QString& candidate :
+         {exe.filePath(QStringLiteral("../../share/icons/hicolor/128x128/apps/sorawindowex.png")),
+          exe.filePath(QStringLiteral("SoraWindowEX.png"))}) {
         const QFileInfo file(candidate);
         if (file.isFile())
             return QUrl::fromLocalFile(file.canonicalFilePath()).toString();
@@ -170,7 +171,10 @@ MediaControls::MediaControls(MDIForm1& main) : QObject(&main), m_main(main), m_a
     refresh();
 }
 
-MediaControls::~MediaControls() { withdraw(); }
+MediaControls::~MediaControls()
+{
+    withdraw();
+}
 
 bool MediaControls::publish()
 {
@@ -292,28 +296,39 @@ void MediaControls::command(bool pause)
         m_lastAudible.insert(w, ++m_clock); // it plays again: the window to act on next
     const QPointer<MediaControls> self(this);
     const QPointer<ChildWindow> window(w);
-    w->WebBrowser1->ControlMedia(pause ? MediaCommand::Pause : MediaCommand::Resume,
-                                 [self, window, pause](const MediaState& media) {
-                                     if (!self || !window || !self->m_watched.contains(window))
-                                         return;
-                                     WebBrowser* b = window->WebBrowser1;
-                                     // Another site's frame takes no script of ours: its sound is
-                                     // muted instead, and that is what a play undoes.
-                                     if (pause && media.unreachable) {
-                                         b->SetAudioMuted(true);
-                                         self->m_mutedForPause.insert(window);
-                                     } else if (!pause && self->m_mutedForPause.remove(window)) {
-                                         b->SetAudioMuted(false);
-                                     }
-                                     self->mediaReported(window, media);
-                                 });
+    w->WebBrowser1->ControlMedia(
+        pause ? MediaCommand::Pause : MediaCommand::Resume, [self, window, pause](const MediaState& media) {
+            if (!self || !window || !self->m_watched.contains(window))
+                return;
+            WebBrowser* b = window->WebBrowser1;
+            // Another site's frame takes no script of ours, and sound may come from no element of
+            // the page: such a page is muted instead, and that is what a play undoes.
+            const bool elsewhere =
+                media.unreachable || (media.playing == 0 && media.paused == 0 && b->RecentlyAudible());
+            if (pause && elsewhere) {
+                b->SetAudioMuted(true);
+                self->m_mutedForPause.insert(window);
+            } else if (!pause && self->m_mutedForPause.remove(window)) {
+                b->SetAudioMuted(false);
+            }
+            self->mediaReported(window, media);
+        });
 }
 
-void MediaControls::Play() { command(false); }
+void MediaControls::Play()
+{
+    command(false);
+}
 
-void MediaControls::Pause() { command(true); }
+void MediaControls::Pause()
+{
+    command(true);
+}
 
-void MediaControls::PlayPause() { command(m_state.status == kPlaying); }
+void MediaControls::PlayPause()
+{
+    command(m_state.status == kPlaying);
+}
 
 void MediaControls::SetVolume(double volume)
 {
@@ -328,7 +343,10 @@ void MediaControls::SetVolume(double volume)
     refresh();
 }
 
-void MediaControls::Raise() { m_main.BringForward(); }
+void MediaControls::Raise()
+{
+    m_main.BringForward();
+}
 
 void MediaControls::Quit()
 {
@@ -353,7 +371,8 @@ PlayerState MediaControls::compute() const
     s.canControl = true;
     s.trackId = QStringLiteral("/org/sorawindowex/window%1").arg(m_serial.value(w));
     const auto* player = qobject_cast<const Form1*>(w);
-    s.title = player && !player->lbl_title->text().isEmpty() ? player->lbl_title->text() : w->WebBrowser1->Title();
+    s.title =
+        player && !player->lbl_title->text().isEmpty() ? player->lbl_title->text() : w->WebBrowser1->Title();
     const bool muted = w->WebBrowser1->AudioMuted();
     s.volume = muted && !m_mutedForPause.contains(w) ? 0.0 : 1.0;
     // What the media elements were last found in comes first: the engine still reports sound

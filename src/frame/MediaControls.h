@@ -16,9 +16,9 @@ struct MediaState;
 // One player window as the choice of "the player window that is playing" sees it.
 struct PlayerCandidate
 {
-    bool audible = false;     // its page played sound within the last moments
-    quint64 lastAudible = 0;  // when its page last played sound, in the order of events; 0: never
-    bool active = false;      // the active child window
+    bool audible = false;    // its page played sound within the last moments
+    quint64 lastAudible = 0; // when its page last played sound, in the order of events; 0: never
+    bool active = false;     // the active child window
 };
 
 // The index of the window the desktop's media controls act on: the one whose page plays sound

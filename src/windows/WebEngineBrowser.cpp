@@ -52,10 +52,11 @@ public:
         media.setInjectionPoint(QWebEngineScript::DocumentCreation);
         media.setWorldId(QWebEngineScript::ApplicationWorld);
         media.setRunsOnSubFrames(true);
-        media.setSourceCode(QStringLiteral("['play', 'pause', 'ended', 'emptied'].forEach(function (type) {"
-                                           "  document.addEventListener(type, function () { console.info(%1); }, true);"
-                                           "});")
-                                .arg(quoted(mediaToken())));
+        media.setSourceCode(
+            QStringLiteral("['play', 'pause', 'ended', 'emptied'].forEach(function (type) {"
+                           "  document.addEventListener(type, function () { console.info(%1); }, true);"
+                           "});")
+                .arg(quoted(mediaToken())));
         scripts().insert(media);
     }
 
@@ -244,15 +245,26 @@ QString WebEngineBrowser::Title() const
     return title;
 }
 
-bool WebEngineBrowser::RecentlyAudible() const { return m_view->page()->recentlyAudible(); }
+bool WebEngineBrowser::RecentlyAudible() const
+{
+    return m_view->page()->recentlyAudible();
+}
 
-bool WebEngineBrowser::AudioMuted() const { return m_view->page()->isAudioMuted(); }
+bool WebEngineBrowser::AudioMuted() const
+{
+    return m_view->page()->isAudioMuted();
+}
 
-void WebEngineBrowser::SetAudioMuted(bool muted) { m_view->page()->setAudioMuted(muted); }
+void WebEngineBrowser::SetAudioMuted(bool muted)
+{
+    m_view->page()->setAudioMuted(muted);
+}
 
 void WebEngineBrowser::ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done)
 {
-    const char* name = command == MediaCommand::Pause ? "pause" : command == MediaCommand::Resume ? "resume" : "query";
+    const char* name = command == MediaCommand::Pause    ? "pause"
+                       : command == MediaCommand::Resume ? "resume"
+                                                         : "query";
     const QPointer<WebEngineBrowser> self(this);
     m_view->page()->runJavaScript(QString::fromLatin1(kMediaScript).arg(QLatin1String(name)),
                                   QWebEngineScript::ApplicationWorld, [self, done](const QVariant& result) {

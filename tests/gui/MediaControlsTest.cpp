@@ -1,7 +1,7 @@
 // The desktop's media controls: which window they act on, what they do to its page, and that
 // nothing brings the window back once the exit has begun.
-#include "Harness.h"
 #include "frame/MediaControls.h"
+#include "Harness.h"
 #include "windows/ChildWindow.h"
 
 #include <QFile>
