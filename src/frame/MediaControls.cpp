@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 

@@ -3,7 +3,6 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 
@@ -67,10 +66,6 @@ public:
     void PlayPause();
     void Stop() { Pause(); }
     void SetVolume(double volume);
-
-signals:
-    // Each change of state, with what it was.
-    void StateChanged(const PlayerState& before);
 
 private:
     QList<ChildWindow*> playerWindows() const;
