@@ -1,4 +1,5 @@
 #include "frame/MDIForm1.h"
+#include "frame/MediaControls.h"
 #include "frame/SystemTrayIcon.h"
 #include "platform/DetachedProcessLauncher.h"
 #include "platform/EndProcess.h"
@@ -21,11 +22,45 @@
 
 #include <algorithm>
 #include <csignal>
+#include <list>
 #include <optional>
 #include <strings.h>
 #include <vector>
 
 namespace {
+
+// The desktop's media controls are the program's own (MediaControls): the engine's bridge would
+// list a second, nameless player. Kept beside a user's own flags, wherever they come from; the
+// engine reads one list of disabled features, so a user's own list gets the feature added.
+void withoutEngineMediaBridge(std::vector<char*>& args)
+{
+    static const QByteArray key = "--disable-features=";
+    static const QByteArray feature = "HardwareMediaKeyHandling";
+    static std::list<QByteArray> kept; // the arguments point into it for the life of the program
+    const auto merged = [](const QByteArray& flag) {
+        return flag.contains(feature) ? flag : flag + ',' + feature;
+    };
+    const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
+    if (qEnvironmentVariableIsSet(env)) {
+        QList<QByteArray> flags = qgetenv(env).split(' ');
+        const auto own =
+            std::find_if(flags.begin(), flags.end(), [](const QByteArray& f) { return f.startsWith(key); });
+        if (own != flags.end())
+            *own = merged(*own);
+        else
+            flags.append(key + feature);
+        qputenv(env, flags.join(' '));
+        return;
+    }
+    // Every argument after the marker, which the user gave or the caller added, is the engine's.
+    const auto own =
+        std::find_if(args.begin(), args.end(), [](const char* a) { return QByteArray(a).startsWith(key); });
+    kept.push_back(own != args.end() ? merged(*own) : key + feature);
+    if (own != args.end())
+        *own = kept.back().data();
+    else
+        args.push_back(kept.back().data());
+}
 
 // Pages of one site share one page process: every window shows the directory's site, and ten
 // windows take about a third less memory at no cost in start-up (bench/RESULTS.md). The engine
@@ -44,6 +79,7 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
         args.push_back(marker);
         args.push_back(perSite);
     }
+    withoutEngineMediaBridge(args);
     args.push_back(nullptr);
     if (qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", sora::withProcessPerSite(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")));
@@ -84,6 +120,8 @@ int main(int argc, char* argv[])
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();
+    // From the end of start-up to the exit; without a session bus the program runs without it.
+    (new sora::MediaControls(main))->publish();
 
     // Every way a close is asked for ends in the same save: the close box and the window manager
     // (closeEvent), the desktop session ending, and termination signals. Wired only once start-up

@@ -203,10 +203,14 @@ void MDIForm1::addChild(ChildWindow* child)
     connect(child, &ChildWindow::StatusTextChange, this, &MDIForm1::ShowStatusText);
     // A closed window leaves the list at once, so no pass or save meets it; one deleted without
     // a close (the program ending) leaves it as it goes.
-    const auto remove = [this, child] { m_children.removeOne(child); };
+    const auto remove = [this, child] {
+        if (m_children.removeOne(child))
+            emit ChildWindowsChanged();
+    };
     connect(child, &ChildWindow::Closed, this, remove);
     connect(child, &QObject::destroyed, this, remove);
     mdiArea->addSubWindow(child);
+    emit ChildWindowsChanged();
 }
 
 bool MDIForm1::event(QEvent* e)

@@ -72,7 +72,10 @@ public:
     // A message that happened over the icon (WM_LBUTTONDBLCLK restores the window).
     void MDIForm_MouseMove(quint32 messageCode);
     // A second start asks for the window: shown, out of the notification area, raised, active.
+    // Nothing once the exit has begun.
     void BringForward();
+    // The close under way: the window is hidden for good, whatever asks for it afterwards.
+    bool exiting() const { return m_unloading; }
 
     // The dialogs, each open at most once; null while closed.
     frmConfig* configDialog() const;
@@ -111,6 +114,12 @@ public:
     QAction* M_Recordings = nullptr;     // the sixth command, in recording mode only
     QPushButton* recIndicator = nullptr; // "● 録音中 N", on the status bar's right while recording
 
+signals:
+    // A child window was opened or closed.
+    void ChildWindowsChanged();
+    void ExitStarted();
+
+public:
     std::unique_ptr<DirectX8> mDx;
     std::unique_ptr<DirectInput8> mDi;
     std::unique_ptr<DirectInputDevice8> mMouseDevice;

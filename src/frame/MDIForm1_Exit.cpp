@@ -24,6 +24,7 @@ void MDIForm1::MDIForm_QueryUnload()
         bool& flag;
         ~Reset() { flag = false; } // only a test's process end comes back through here
     } reset{m_unloading};
+    emit ExitStarted();
     SaveState();
     m_platform.end.end(0);
 }

@@ -113,6 +113,9 @@ void MDIForm1::MDIForm_MouseMove(quint32 messageCode)
 
 void MDIForm1::BringForward()
 {
+    // The exit hides the window before it saves; a failed save's message may still be up.
+    if (m_unloading)
+        return;
     if (mInTray != 0) {
         MDIForm_MouseMove(WM_LBUTTONDBLCLK); // exactly as the icon brings it back
         return;

@@ -3,9 +3,27 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace sora {
+
+// The <audio> and <video> elements of a page, as far as a script of the program reaches into its
+// frames.
+struct MediaState
+{
+    int playing = 0;          // not paused
+    int paused = 0;           // paused, with something to play
+    bool unreachable = false; // a frame of another site holds what no script of ours reaches
+};
+
+enum class MediaCommand
+{
+    Query,
+    Pause,
+    Resume, // what a pause of ours stopped, else every paused element
+};
 
 // The embedded browser of a child window. Navigate starts loading and returns at once;
 // LocationURL is the address of the page shown, equal to the text last passed to Navigate
@@ -24,6 +42,16 @@ public:
     virtual bool GoForward() = 0;
     virtual QString LocationURL() const = 0;
 
+    // The page's sound, for the desktop's media controls.
+    virtual QString Title() const = 0;
+    // Sound came out of the page within the last moments.
+    virtual bool RecentlyAudible() const = 0;
+    virtual bool AudioMuted() const = 0;
+    virtual void SetAudioMuted(bool muted) = 0;
+    // Runs `command` on the page's media elements; `done` later gets what the page then holds.
+    // It is not called once the browser is gone.
+    virtual void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) = 0;
+
     double Top() const { return m_top; }
     double Width() const { return m_width; }
     double Height() const { return m_height; }
@@ -37,6 +65,10 @@ signals:
     void StatusTextChange(const QString& text);
     // After each finished load, when LocationURL already reports the new page.
     void DownloadComplete();
+    void TitleChange(const QString& title);
+    void AudibleChange(bool audible);
+    // A media element of the page started, paused or ended.
+    void MediaChange();
 
 private:
     void applyPlace();

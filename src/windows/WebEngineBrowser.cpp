@@ -4,6 +4,7 @@
 #include "platform/BenchProbe.h"
 
 #include <QLocale>
+#include <QPointer>
 #include <QTimer>
 #include <QUuid>
 #include <QWebEngineHistory>
@@ -43,9 +44,24 @@ public:
         ready.setRunsOnSubFrames(false);
         ready.setSourceCode(QStringLiteral("console.info(%1);").arg(quoted(token())));
         scripts().insert(ready);
+
+        // Media events do not bubble, but a listener on the document sees them as they go down
+        // to the element; every frame reports, also one of another site that we cannot control.
+        QWebEngineScript media;
+        media.setName(QStringLiteral("sora-media-events"));
+        media.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        media.setWorldId(QWebEngineScript::ApplicationWorld);
+        media.setRunsOnSubFrames(true);
+        media.setSourceCode(
+            QStringLiteral("['play', 'pause', 'ended', 'emptied'].forEach(function (type) {"
+                           "  document.addEventListener(type, function () { console.info(%1); }, true);"
+                           "});")
+                .arg(quoted(mediaToken())));
+        scripts().insert(media);
     }
 
     std::function<void()> onDocumentReady;
+    std::function<void()> onMediaEvent;
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
@@ -53,6 +69,8 @@ protected:
     {
         if (message == token() && onDocumentReady)
             onDocumentReady();
+        else if (message == mediaToken() && onMediaEvent)
+            onMediaEvent();
     }
 
 private:
@@ -61,8 +79,41 @@ private:
         static const QString t = QUuid::createUuid().toString(QUuid::WithoutBraces);
         return t;
     }
+    static QString mediaToken() { return token() + QStringLiteral("-media"); }
     static QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 };
+
+// Walks the frames a script of ours may enter (the page's own site) and runs the command on every
+// media element there; answers [playing, paused, unreachable]. The mark of a pause of ours lives
+// in our own script world, out of the page's sight.
+const char* const kMediaScript = R"((function (command) {
+  var all = [], unreachable = false;
+  (function visit(win) {
+    var doc = null;
+    try { doc = win.document; } catch (e) {}
+    if (!doc) { unreachable = true; return; }
+    var found = doc.querySelectorAll('audio, video');
+    for (var i = 0; i < found.length; ++i) all.push(found[i]);
+    for (var j = 0; j < win.frames.length; ++j) visit(win.frames[j]);
+  })(window);
+  var ours = all.filter(function (m) { return m.__soraPaused; });
+  all.forEach(function (m) {
+    if (command === 'pause' && !m.paused) {
+      m.pause();
+      m.__soraPaused = true;
+    } else if (command === 'resume' && m.paused && (ours.length ? m.__soraPaused : m.currentSrc)) {
+      m.__soraPaused = false;
+      var p = m.play();
+      if (p) p.catch(function () {});
+    }
+  });
+  var state = [0, 0, unreachable];
+  all.forEach(function (m) {
+    if (!m.paused) state[0]++;
+    else if (m.currentSrc && !m.ended) state[1]++;
+  });
+  return state;
+})('%1'))";
 
 } // namespace
 
@@ -83,6 +134,9 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     m_view->setPage(page);
     // The engine sends no Accept-Language of its own: ask in the program's language.
     page->profile()->setHttpAcceptLanguage(QLocale().bcp47Name());
+    page->onMediaEvent = [this] { emit MediaChange(); };
+    connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
+    connect(page, &QWebEnginePage::recentlyAudibleChanged, this, &WebBrowser::AudibleChange);
     page->onDocumentReady = [this] {
         m_reportedThisLoad = true;
         emit StatusTextChange(kDone);
@@ -177,6 +231,56 @@ QString WebEngineBrowser::LocationURL() const
     // Values are cut out of this text and handed on (the title strip, the recorder), so escapes
     // of ASCII stay as the page wrote them; only Japanese the engine escaped reads as text.
     return spelledAddress(shown);
+}
+
+QString WebEngineBrowser::Title() const
+{
+    // Until a page names itself the engine titles it with its address, which names no station.
+    const QString title = m_view->page()->title();
+    const QUrl url = m_view->page()->url();
+    const auto decoded = [](const QString& text) { return QUrl::fromPercentEncoding(text.toUtf8()); };
+    const QString shown = decoded(title);
+    if (shown == decoded(url.toString()) || shown == decoded(url.toString(QUrl::RemoveScheme)).mid(2))
+        return QString();
+    return title;
+}
+
+bool WebEngineBrowser::RecentlyAudible() const
+{
+    return m_view->page()->recentlyAudible();
+}
+
+bool WebEngineBrowser::AudioMuted() const
+{
+    return m_view->page()->isAudioMuted();
+}
+
+void WebEngineBrowser::SetAudioMuted(bool muted)
+{
+    m_view->page()->setAudioMuted(muted);
+}
+
+void WebEngineBrowser::ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done)
+{
+    const char* name = command == MediaCommand::Pause    ? "pause"
+                       : command == MediaCommand::Resume ? "resume"
+                                                         : "query";
+    const QPointer<WebEngineBrowser> self(this);
+    m_view->page()->runJavaScript(QString::fromLatin1(kMediaScript).arg(QLatin1String(name)),
+                                  QWebEngineScript::ApplicationWorld, [self, done](const QVariant& result) {
+                                      if (!self || !done)
+                                          return;
+                                      const QVariantList list = result.toList();
+                                      MediaState state;
+                                      if (list.size() == 3) {
+                                          state.playing = list.at(0).toInt();
+                                          state.paused = list.at(1).toInt();
+                                          state.unreachable = list.at(2).toBool();
+                                      } else {
+                                          state.unreachable = true; // no document a script could enter
+                                      }
+                                      done(state);
+                                  });
 }
 
 bool WebEngineBrowser::sameAddress(const QUrl& a, const QUrl& b)

@@ -44,6 +44,11 @@ public:
     bool GoBack() override;
     bool GoForward() override;
     QString LocationURL() const override;
+    QString Title() const override;
+    bool RecentlyAudible() const override;
+    bool AudioMuted() const override;
+    void SetAudioMuted(bool muted) override;
+    void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
 
     // True when two addresses name the same page once the browser's own normalisation (lower-case
     // scheme and host, "/" for an empty path, percent-encoding) is undone.

@@ -42,6 +42,19 @@ bool FakeBrowser::GoForward()
 
 QString FakeBrowser::LocationURL() const { return m_index >= 0 ? m_history.at(m_index) : QString(); }
 
+void FakeBrowser::ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done)
+{
+    mediaCommands.append(command);
+    if (command == MediaCommand::Pause) {
+        media.paused += media.playing;
+        media.playing = 0;
+    } else if (command == MediaCommand::Resume) {
+        media.playing += media.paused;
+        media.paused = 0;
+    }
+    done(media);
+}
+
 WebBrowser* FakeBrowserFactory::create(QWidget* parent)
 {
     auto* b = new FakeBrowser(parent);

@@ -23,12 +23,39 @@ public:
     bool GoBack() override;
     bool GoForward() override;
     QString LocationURL() const override;
+    QString Title() const override { return title; }
+    bool RecentlyAudible() const override { return m_audible; }
+    bool AudioMuted() const override { return muted; }
+    void SetAudioMuted(bool on) override { muted = on; }
+    // Pause and Resume act on media.playing / media.paused; `done` comes at once.
+    void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
 
     // The user follows a link to `address`.
     void userOpens(const QString& address);
     // The page shown finished loading.
     void finishLoad() { emit DownloadComplete(); }
     void reportStatus(const QString& text) { emit StatusTextChange(text); }
+    void setTitle(const QString& text)
+    {
+        title = text;
+        emit TitleChange(text);
+    }
+    // The page's media elements changed on their own.
+    void mediaChanged(const MediaState& state)
+    {
+        media = state;
+        emit MediaChange();
+    }
+    void setAudible(bool audible)
+    {
+        m_audible = audible;
+        emit AudibleChange(audible);
+    }
+
+    QString title;
+    bool muted = false;
+    MediaState media;
+    QList<MediaCommand> mediaCommands;
 
     QStringList navigations; // every address passed to Navigate, in order
     int backSteps = 0;
@@ -40,6 +67,7 @@ private:
     QWidget* m_widget;
     QStringList m_history;
     int m_index = -1;
+    bool m_audible = false;
 };
 
 class FakeBrowserFactory final : public BrowserFactory

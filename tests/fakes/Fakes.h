@@ -71,9 +71,14 @@ public:
     // Answers given in turn; once they run out, OK boxes answer Ok and others No / Cancel.
     QList<MsgResult> answers;
 
+    // Runs while a box is up, as other events would.
+    std::function<void()> whileShown;
+
     MsgResult show(QWidget*, const QString& text, MsgButtons buttons, MsgIcon icon) override
     {
         shown.append({text, buttons, icon});
+        if (whileShown)
+            whileShown();
         if (!answers.isEmpty())
             return answers.takeFirst();
         switch (buttons) {
