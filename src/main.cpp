@@ -29,39 +29,6 @@
 
 namespace {
 
-// The desktop's media controls are the program's own (MediaControls): the engine's bridge would
-// list a second, nameless player. Kept beside a user's own flags, wherever they come from; the
-// engine reads one list of disabled features, so a user's own list gets the feature added.
-void withoutEngineMediaBridge(std::vector<char*>& args)
-{
-    static const QByteArray key = "--disable-features=";
-    static const QByteArray feature = "HardwareMediaKeyHandling";
-    static std::list<QByteArray> kept; // the arguments point into it for the life of the program
-    const auto merged = [](const QByteArray& flag) {
-        return flag.contains(feature) ? flag : flag + ',' + feature;
-    };
-    const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
-    if (qEnvironmentVariableIsSet(env)) {
-        QList<QByteArray> flags = qgetenv(env).split(' ');
-        const auto own =
-            std::find_if(flags.begin(), flags.end(), [](const QByteArray& f) { return f.startsWith(key); });
-        if (own != flags.end())
-            *own = merged(*own);
-        else
-            flags.append(key + feature);
-        qputenv(env, flags.join(' '));
-        return;
-    }
-    // Every argument after the marker, which the user gave or the caller added, is the engine's.
-    const auto own =
-        std::find_if(args.begin(), args.end(), [](const char* a) { return QByteArray(a).startsWith(key); });
-    kept.push_back(own != args.end() ? merged(*own) : key + feature);
-    if (own != args.end())
-        *own = kept.back().data();
-    else
-        args.push_back(kept.back().data());
-}
-
 // Pages of one site share one page process: every window shows the directory's site, and ten
 // windows take about a third less memory at no cost in start-up (bench/RESULTS.md). The engine
 // reads its flags after --webEngineArgs (any case); a user who passes flags that way, or through
@@ -71,18 +38,30 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
 {
     static char marker[] = "--webEngineArgs";
     static char perSite[] = "--process-per-site";
+    static std::list<QByteArray> kept; // the arguments point into it for the life of the program
+    const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
     std::vector<char*> args(argv, argv + argc);
-    const bool own =
-        qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS") ||
-        std::any_of(args.begin(), args.end(), [](const char* a) { return ::strcasecmp(a, marker) == 0; });
-    if (!own) {
+    if (qEnvironmentVariableIsSet(env)) {
+        qputenv(env, sora::withoutMediaBridge(sora::withProcessPerSite(qgetenv(env))));
+        args.push_back(nullptr);
+        return args;
+    }
+    auto own = std::find_if(args.begin(), args.end(), [](const char* a) { return ::strcasecmp(a, marker) == 0; });
+    if (own == args.end()) {
         args.push_back(marker);
         args.push_back(perSite);
+        own = std::prev(args.end(), 2);
     }
-    withoutEngineMediaBridge(args);
+    // The media bridge stays off beside a user's own engine arguments: the desktop's media
+    // controls are the program's (MediaControls), and the engine's would list a second player.
+    const auto features = std::find_if(std::next(own), args.end(), [](const char* a) {
+        return QByteArray(a).startsWith("--disable-features=");
+    });
+    if (features != args.end())
+        *features = kept.emplace_back(sora::withoutMediaBridge(*features)).data();
+    else
+        args.push_back(kept.emplace_back(sora::withoutMediaBridge({})).data());
     args.push_back(nullptr);
-    if (qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", sora::withProcessPerSite(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")));
     return args;
 }
 

@@ -26,4 +26,18 @@ QByteArray withProcessPerSite(const QByteArray& userFlags)
     return trimmed.isEmpty() ? QByteArrayLiteral("--process-per-site") : trimmed + " --process-per-site";
 }
 
+QByteArray withoutMediaBridge(const QByteArray& flags)
+{
+    static const QByteArray key = "--disable-features=";
+    static const QByteArray feature = "HardwareMediaKeyHandling";
+    QList<QByteArray> words = flags.simplified().split(' ');
+    words.removeAll(QByteArray());
+    const auto own = std::find_if(words.begin(), words.end(), [](const QByteArray& w) { return w.startsWith(key); });
+    if (own == words.end())
+        words.append(key + feature);
+    else if (!own->mid(key.size()).split(',').contains(feature))
+        *own += (own->size() > key.size() ? "," : "") + feature;
+    return words.join(' ');
+}
+
 } // namespace sora

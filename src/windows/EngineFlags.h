@@ -9,4 +9,9 @@ namespace sora {
 // windows) goes after theirs unless they chose a process model themselves.
 QByteArray withProcessPerSite(const QByteArray& userFlags);
 
+// Flags with the engine's own media-keys bridge switched off (the program's media controls stand
+// in for it). The engine reads a single "--disable-features=" list, so a user's own list gets the
+// feature added rather than a second list beside it.
+QByteArray withoutMediaBridge(const QByteArray& flags);
+
 } // namespace sora

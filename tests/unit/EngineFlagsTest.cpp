@@ -20,3 +20,16 @@ TEST(EngineFlags, AProcessModelOfTheUsersOwnStaysAlone)
                               "--process-per-site", "--disable-gpu\t--single-process=1"})
         EXPECT_EQ(withProcessPerSite(flags), flags) << flags;
 }
+
+TEST(EngineFlags, TheMediaBridgeGoesIntoTheOneListOfDisabledFeatures)
+{
+    using sora::withoutMediaBridge;
+    EXPECT_EQ(withoutMediaBridge(""), "--disable-features=HardwareMediaKeyHandling");
+    EXPECT_EQ(withoutMediaBridge("--disable-gpu --process-per-site"),
+              "--disable-gpu --process-per-site --disable-features=HardwareMediaKeyHandling");
+    EXPECT_EQ(withoutMediaBridge("--disable-features=Vulkan --disable-gpu"),
+              "--disable-features=Vulkan,HardwareMediaKeyHandling --disable-gpu");
+    EXPECT_EQ(withoutMediaBridge("--disable-features=HardwareMediaKeyHandling,Vulkan"),
+              "--disable-features=HardwareMediaKeyHandling,Vulkan");
+    EXPECT_EQ(withoutMediaBridge("--disable-features="), "--disable-features=HardwareMediaKeyHandling");
+}
