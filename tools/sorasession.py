@@ -15,7 +15,8 @@ Desktop(width, height, window_manager=True)
 WestonDesktop(width, height): the same with weston's headless back end and XWayland in place of
     Xvfb and icewm, so WAYLAND_DISPLAY and DISPLAY are both set, as on a Wayland desktop.
 DemoServer(port=0, stream_port=0): the local station directory on free ports; requests(),
-    count(prefix), wait_for(prefix, n) read its request log.
+    count(prefix), wait_for(prefix, n) read its request log.  stop(keep=True) then start() again
+    brings it back on the same ports with the same log, as a server that restarts.
 Program(desktop, folder=None, env=None): one copy of the program in a program folder of its own,
     with its own runtime folder (the single-instance lock) and home.
     start(), run_to_end(), wait_exit(), kill(), cleanup(); settings()/write_settings().
@@ -270,6 +271,7 @@ class DemoServer:
 
     def start(self):
         ready = Path(self._dir.name) / "ready"
+        ready.unlink(missing_ok=True)
         self.proc = subprocess.Popen(
             ["python3", str(TOOLS / "demo-directory"), "--port", str(self.port), "--stream-port",
              str(self.stream_port), "--log", str(self.log_path), "--ready-file", str(ready)],
@@ -280,9 +282,10 @@ class DemoServer:
         values = dict(line.split("=", 1) for line in ready.read_text().split())
         self.port, self.stream_port = int(values["pages"]), int(values["stream"])
 
-    def stop(self):
+    def stop(self, keep=False):
         stop_process(self.proc)
-        self._dir.cleanup()
+        if not keep:
+            self._dir.cleanup()
 
     @property
     def host(self):

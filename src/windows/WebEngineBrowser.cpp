@@ -4,6 +4,7 @@
 #include "platform/BenchProbe.h"
 
 #include <QLocale>
+#include <QNetworkInformation>
 #include <QTimer>
 #include <QUuid>
 #include <QWebEngineHistory>
@@ -25,6 +26,45 @@ const QString kLoading = QStringLiteral("ページを読み込んでいます...
 const QString kDone = QStringLiteral("ページが表示されました");
 const QString kFailed = QStringLiteral("ページを表示できませんでした");
 const QString kCrashed = QStringLiteral("ページの表示が異常終了したため、再読み込みします。");
+const QString kReconnecting = QStringLiteral("接続が切れたため、再接続します。");
+
+// Watches the page's media elements from a world of the program's own, registered before any
+// script of the page, so the page can neither stop nor see it. It reports "playing", "paused"
+// (the listener's pause, not the pause that comes with an end or an error) and "failed": an
+// element that played reports an error, a live stream (no duration) ends, or the position stands
+// still for some seconds while nobody paused.
+const char* const kMediaWatch = R"JS((() => {
+  const say = (what) => console.info(%1 + " " + what);
+  const played = new WeakSet(), live = new WeakSet(), moving = new Map();
+  const on = (type, handler) => window.addEventListener(type, (e) => {
+    if (e.target instanceof HTMLMediaElement) handler(e.target);
+  }, true);
+  on("playing", (m) => {
+    played.add(m);
+    if (!isFinite(m.duration)) live.add(m);
+    moving.set(m, {at: m.currentTime, since: Date.now(), told: false});
+    say("playing");
+  });
+  on("pause", (m) => {
+    if (m.ended || m.error) return;
+    moving.delete(m);
+    say("paused");
+  });
+  on("ended", (m) => { moving.delete(m); if (live.has(m)) say("failed"); });
+  on("error", (m) => { moving.delete(m); if (played.has(m)) say("failed"); });
+  setInterval(() => {
+    const now = Date.now();
+    for (const [m, s] of moving) {
+      if (!m.isConnected) { moving.delete(m); continue; }
+      if (m.paused || m.ended) continue;
+      if (m.currentTime !== s.at) { s.at = m.currentTime; s.since = now; s.told = false; }
+      else if (!s.told && now - s.since > %2) { s.told = true; say("failed"); }
+    }
+  }, 1000);
+})();)JS";
+// How long the position may stand still before a stream counts as stalled: longer than a
+// moment of buffering, short enough that the listener is not left in silence for long.
+constexpr int kStallMs = 8000;
 
 QUrl parsed(const QString& address) { return QUrl::fromUserInput(address); }
 
@@ -45,14 +85,31 @@ public:
         scripts().insert(ready);
     }
 
+    // Media of every frame, from each document's start on.
+    void watchMedia()
+    {
+        QWebEngineScript watch;
+        watch.setName(QStringLiteral("sora-media-watch"));
+        watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        watch.setWorldId(QWebEngineScript::ApplicationWorld);
+        watch.setRunsOnSubFrames(true);
+        watch.setSourceCode(QString::fromUtf8(kMediaWatch).arg(quoted(token())).arg(kStallMs));
+        scripts().insert(watch);
+    }
+
     std::function<void()> onDocumentReady;
+    std::function<void(QStringView)> onMedia;
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
                                   const QString&) override
     {
-        if (message == token() && onDocumentReady)
-            onDocumentReady();
+        if (message == token()) {
+            if (onDocumentReady)
+                onDocumentReady();
+        } else if (message.startsWith(token() + QLatin1Char(' ')) && onMedia) {
+            onMedia(QStringView(message).mid(token().size() + 1));
+        }
     }
 
 private:
@@ -74,11 +131,13 @@ std::chrono::milliseconds CrashReloadLimiter::wait(Clock::time_point now) const
 }
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent)
-    : m_view(new QWebEngineView(parent)), m_crashReload(new QTimer(this))
+    : m_view(new QWebEngineView(parent)), m_crashReload(new QTimer(this)), m_retry(new QTimer(this))
 {
     setParent(m_view);
     m_crashReload->setSingleShot(true);
     connect(m_crashReload, &QTimer::timeout, this, &WebEngineBrowser::reloadAfterCrash);
+    m_retry->setSingleShot(true);
+    connect(m_retry, &QTimer::timeout, this, &WebEngineBrowser::retryPlayback);
     auto* page = new BrowserPage(m_view);
     m_view->setPage(page);
     // The engine sends no Accept-Language of its own: ask in the program's language.
@@ -94,8 +153,15 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     m_view->setAccessibleName(QStringLiteral("ブラウザ"));
 
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
-        // A load of the user's own (or the reload timer's) replaces a pending crash reload.
+        // A load of the user's own (or the reload timer's) replaces a pending crash reload, and
+        // leaves the station that was playing, so nothing is brought back any more.
         m_crashReload->stop();
+        if (m_retryLoad) {
+            m_retryLoad = false;
+        } else {
+            m_playback.navigated();
+            m_retry->stop();
+        }
         m_reportedThisLoad = false;
         emit StatusTextChange(kLoading);
     });
@@ -136,13 +202,81 @@ void WebEngineBrowser::pageProcessEnded(bool abnormal)
 
 void WebEngineBrowser::reloadAfterCrash()
 {
-    // A process that died before its first page was shown leaves no address in the view.
-    const QString shown = LocationURL();
-    const QString address = shown.isEmpty() ? m_navigated : shown;
+    const QString address = addressShown();
     if (address.isEmpty())
         return;
     m_crashLimiter.reloaded(CrashReloadLimiter::Clock::now());
+    // A crash while a station is being brought back leaves the retry going.
+    m_retryLoad = m_playback.retrying();
     Navigate(address);
+}
+
+QString WebEngineBrowser::addressShown() const
+{
+    // A process that died before its first page was shown leaves no address in the view.
+    const QString shown = LocationURL();
+    return shown.isEmpty() ? m_navigated : shown;
+}
+
+void WebEngineBrowser::setRecoversPlayback(bool on)
+{
+    if (!on || m_watchesMedia)
+        return;
+    m_watchesMedia = true;
+    auto* page = static_cast<BrowserPage*>(m_view->page());
+    page->watchMedia();
+    page->onMedia = [this](QStringView what) { mediaReport(what); };
+}
+
+void WebEngineBrowser::mediaReport(QStringView what)
+{
+    if (what == u"playing") {
+        m_playback.playing();
+        m_retry->stop();
+    } else if (what == u"paused") {
+        m_playback.paused();
+        m_retry->stop();
+    } else if (what == u"failed") {
+        const std::optional<PlaybackRecovery::Wait> wait = m_playback.failed();
+        if (!wait)
+            return;
+        // Kept for every try: a failed try leaves an error page in the view.
+        m_retryAddress = addressShown();
+        listenForNetwork();
+        emit StatusTextChange(kReconnecting);
+        m_retry->start(*wait);
+    }
+}
+
+void WebEngineBrowser::retryPlayback()
+{
+    if (!m_playback.retrying() || m_retryAddress.isEmpty())
+        return;
+    // Armed before the load, so a page that loads but stays silent is tried again.
+    m_retry->start(m_playback.retried());
+    emit StatusTextChange(kReconnecting);
+    m_retryLoad = true;
+    Navigate(m_retryAddress);
+}
+
+void WebEngineBrowser::listenForNetwork()
+{
+    if (m_listensForNetwork)
+        return;
+    m_listensForNetwork = true;
+    // Loaded only once a station has dropped: most runs never need it.
+    if (!QNetworkInformation::instance()
+        && !QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+        return;
+    QNetworkInformation* network = QNetworkInformation::instance();
+    if (!network || !network->supports(QNetworkInformation::Feature::Reachability))
+        return;
+    connect(network, &QNetworkInformation::reachabilityChanged, this,
+            [this](QNetworkInformation::Reachability reachability) {
+                // The network is back: no need to wait out the interval.
+                if (reachability == QNetworkInformation::Reachability::Online && m_playback.retrying())
+                    m_retry->start(0);
+            });
 }
 
 void WebEngineBrowser::Navigate(const QString& address)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlaybackRecovery.h"
 #include "platform/WebBrowser.h"
 
 #include <QUrl>
@@ -44,6 +45,7 @@ public:
     bool GoBack() override;
     bool GoForward() override;
     QString LocationURL() const override;
+    void setRecoversPlayback(bool on) override;
 
     // True when two addresses name the same page once the browser's own normalisation (lower-case
     // scheme and host, "/" for an empty path, percent-encoding) is undone.
@@ -58,10 +60,20 @@ public:
 private:
     void pageProcessEnded(bool abnormal);
     void reloadAfterCrash();
+    QString addressShown() const;
+    void mediaReport(QStringView what);
+    void retryPlayback();
+    void listenForNetwork();
 
     QWebEngineView* m_view;
     QTimer* m_crashReload;
     CrashReloadLimiter m_crashLimiter;
+    QTimer* m_retry;
+    PlaybackRecovery m_playback;
+    QString m_retryAddress;
+    bool m_retryLoad = false; // the load that starts next is a retry's
+    bool m_watchesMedia = false;
+    bool m_listensForNetwork = false;
     QString m_navigated; // text last passed to Navigate
     bool m_reportedThisLoad = false;
     bool m_overLink = false;

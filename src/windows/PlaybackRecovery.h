@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+
+namespace sora {
+
+// When a player window loads its station page again after the station stopped by itself: first
+// soon, then less and less often, so a server that stays down is not hammered.
+class RetryIntervals
+{
+public:
+    using Wait = std::chrono::milliseconds;
+
+    // The wait before the next try: 2 s, 5 s, 15 s, then 60 s for as long as it keeps failing.
+    Wait next();
+    void reset() { m_tries = 0; }
+
+private:
+    std::size_t m_tries = 0;
+};
+
+// Whether a page's station must be brought back. Only sound that played and then stopped
+// without the listener's doing is: a page that never played is the page's business, and a pause
+// or a page of the listener's own choosing ends any retry.
+class PlaybackRecovery
+{
+public:
+    using Wait = RetryIntervals::Wait;
+
+    // Sound plays: a retry, if any, has done its job.
+    void playing();
+    // The listener paused: nothing to bring back.
+    void paused();
+    // Playback failed or stalled. The wait before the first reload when this starts a retry;
+    // nothing when the page was not playing or a retry already runs.
+    std::optional<Wait> failed();
+    // A retry's reload was started: the wait before the next, should sound not come back.
+    Wait retried();
+    // Another load than a retry's (the listener's, the timer's): what was playing is gone.
+    void navigated();
+
+    bool retrying() const { return m_state == State::Retrying; }
+
+private:
+    enum class State { Idle, Playing, Retrying };
+    State m_state = State::Idle;
+    RetryIntervals m_intervals;
+};
+
+} // namespace sora
