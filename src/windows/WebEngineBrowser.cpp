@@ -1,9 +1,17 @@
 #include "WebEngineBrowser.h"
 
 #include "AddressSpelling.h"
+#include "Downloads.h"
 #include "platform/BenchProbe.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QLocale>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineNewWindowRequest>
 #include <QNetworkInformation>
 #include <QTimer>
 #include <QUuid>
@@ -180,6 +188,18 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 pageProcessEnded(status != QWebEnginePage::NormalTerminationStatus);
             });
+    // What a page opens outside itself goes to the desktop: a window the listener asked for by a
+    // click opens in the desktop's browser, pop-ups are dropped, downloads are saved.
+    connect(page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+        if (request.isUserInitiated())
+            handOver(request.requestedUrl(), displayAddress(request.requestedUrl()));
+    });
+    connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest* download) {
+                // One profile serves every window: each takes its own page's downloads.
+                if (download->page() == m_view->page())
+                    startDownload(download);
+            });
     // Each status text repaints the whole main window, browser views included: a clear that
     // changes nothing would add one such repaint for every page that opens.
     connect(m_view->page(), &QWebEnginePage::linkHovered, this, [this](const QString& url) {
@@ -277,6 +297,60 @@ void WebEngineBrowser::listenForNetwork()
                 if (reachability == QNetworkInformation::Reachability::Online && m_playback.retrying())
                     m_retry->start(0);
             });
+}
+
+void WebEngineBrowser::handOver(const QUrl& url, const QString& name)
+{
+    if (!QDesktopServices::openUrl(url))
+        emit StatusTextChange(QStringLiteral("%1 を開けませんでした。").arg(name));
+}
+
+void WebEngineBrowser::startDownload(QWebEngineDownloadRequest* download)
+{
+    QString name = download->suggestedFileName();
+    if (name.isEmpty())
+        name = QStringLiteral("download");
+    const QString playlist = playlistExtension(download->mimeType(), name);
+    QString folder;
+    if (!playlist.isEmpty()) {
+        // A folder of its own for each playlist: it stays for the player that opens it.
+        QTemporaryDir temporary(QDir(QDir::tempPath()).filePath(QStringLiteral("sorawindow-XXXXXX")));
+        temporary.setAutoRemove(false);
+        folder = temporary.isValid() ? temporary.path() : QString();
+        if (!name.endsWith(playlist, Qt::CaseInsensitive))
+            name += playlist;
+    } else {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+        if (!folder.isEmpty() && !QDir().mkpath(folder))
+            folder.clear();
+        if (!folder.isEmpty())
+            name = freeFileName(folder, name);
+    }
+    if (folder.isEmpty()) {
+        emit StatusTextChange(QStringLiteral("%1 を保存するフォルダを作れないため、ダウンロードできません。").arg(name));
+        download->cancel();
+        return;
+    }
+    download->setDownloadDirectory(folder);
+    download->setDownloadFileName(name);
+    const QString path = QDir(folder).filePath(name);
+    // The window may be closed before the file is in: the file is still handed over then.
+    const QPointer<WebEngineBrowser> self(this);
+    connect(download, &QWebEngineDownloadRequest::stateChanged, download,
+            [self, path, isPlaylist = !playlist.isEmpty()](QWebEngineDownloadRequest::DownloadState state) {
+                const QString shown = QDir::toNativeSeparators(path);
+                if (state == QWebEngineDownloadRequest::DownloadCompleted) {
+                    if (isPlaylist) {
+                        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && self)
+                            emit self->StatusTextChange(QStringLiteral("%1 を開けませんでした。").arg(shown));
+                    } else if (self) {
+                        emit self->StatusTextChange(QStringLiteral("%1 をダウンロードしました。").arg(shown));
+                    }
+                } else if (state == QWebEngineDownloadRequest::DownloadInterrupted && self) {
+                    emit self->StatusTextChange(QStringLiteral("%1 をダウンロードできませんでした。").arg(shown));
+                }
+            });
+    download->accept();
 }
 
 void WebEngineBrowser::Navigate(const QString& address)

@@ -9,6 +9,7 @@
 #include <optional>
 
 class QTimer;
+class QWebEngineDownloadRequest;
 class QWebEngineView;
 
 namespace sora {
@@ -64,6 +65,9 @@ private:
     void mediaReport(QStringView what);
     void retryPlayback();
     void listenForNetwork();
+    // Opens an address or file with the desktop's own handler; `name` is what a failure names.
+    void handOver(const QUrl& url, const QString& name);
+    void startDownload(QWebEngineDownloadRequest* download);
 
     QWebEngineView* m_view;
     QTimer* m_crashReload;
