@@ -1,5 +1,6 @@
 #include "PlaybackRecovery.h"
 
+#include <algorithm>
 #include <array>
 
 namespace sora {
@@ -19,28 +20,37 @@ void PlaybackRecovery::playing()
 {
     m_state = State::Playing;
     m_intervals.reset();
+    m_tryOpen = false;
 }
 
-void PlaybackRecovery::paused()
-{
-    m_state = State::Idle;
-    m_intervals.reset();
-}
+void PlaybackRecovery::paused() { navigated(); }
 
 std::optional<PlaybackRecovery::Wait> PlaybackRecovery::failed()
 {
-    if (m_state != State::Playing)
-        return std::nullopt;
-    m_state = State::Retrying;
-    return m_intervals.next();
+    if (m_state == State::Playing) {
+        m_state = State::Retrying;
+        m_next = m_intervals.next();
+        return m_next;
+    }
+    if (m_state == State::Retrying && m_tryOpen) {
+        m_tryOpen = false;
+        return m_next;
+    }
+    return std::nullopt;
 }
 
-PlaybackRecovery::Wait PlaybackRecovery::retried() { return m_intervals.next(); }
+PlaybackRecovery::Wait PlaybackRecovery::retried()
+{
+    m_next = m_intervals.next();
+    m_tryOpen = true;
+    return std::max(m_next, kQuietPage);
+}
 
 void PlaybackRecovery::navigated()
 {
     m_state = State::Idle;
     m_intervals.reset();
+    m_tryOpen = false;
 }
 
 } // namespace sora

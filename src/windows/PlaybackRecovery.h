@@ -28,17 +28,21 @@ class PlaybackRecovery
 {
 public:
     using Wait = RetryIntervals::Wait;
+    // How long a page that a try loaded has to make sound before the next try: a stream may
+    // take a while to buffer, and a new load would only start that over.
+    static constexpr Wait kQuietPage{30000};
 
     // Sound plays: a retry, if any, has done its job.
     void playing();
     // The listener paused: nothing to bring back.
     void paused();
-    // Playback failed or stalled. The wait before the first reload when this starts a retry;
-    // nothing when the page was not playing or a retry already runs.
+    // Playback failed or stalled, or a try's page did not load. The wait before the next load:
+    // the first when this starts a retry, the next when a try failed; nothing when the page was
+    // not playing, or this try already failed.
     std::optional<Wait> failed();
-    // A retry's reload was started: the wait before the next, should sound not come back.
+    // A try's load was started: the wait for sound before the next try, should it not fail first.
     Wait retried();
-    // Another load than a retry's (the listener's, the timer's): what was playing is gone.
+    // Another page than the one that played: what was playing is gone.
     void navigated();
 
     bool retrying() const { return m_state == State::Retrying; }
@@ -47,6 +51,8 @@ private:
     enum class State { Idle, Playing, Retrying };
     State m_state = State::Idle;
     RetryIntervals m_intervals;
+    Wait m_next{0};        // the wait before the next try
+    bool m_tryOpen = false; // a try's load was started and has not failed yet
 };
 
 } // namespace sora

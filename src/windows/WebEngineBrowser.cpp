@@ -7,15 +7,15 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QLocale>
+#include <QNetworkInformation>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QWebEngineDownloadRequest>
-#include <QWebEngineNewWindowRequest>
-#include <QNetworkInformation>
 #include <QTimer>
 #include <QUuid>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -161,26 +161,33 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     m_view->setAccessibleName(QStringLiteral("ブラウザ"));
 
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
-        // A load of the user's own (or the reload timer's) replaces a pending crash reload, and
-        // leaves the station that was playing, so nothing is brought back any more.
+        // A load of the user's own (or the reload timer's) replaces a pending crash reload.
         m_crashReload->stop();
-        if (m_retryLoad) {
-            m_retryLoad = false;
-        } else {
+        m_reportedThisLoad = false;
+        emit StatusTextChange(kLoading);
+    });
+    // Another page than the one that played (the listener's, 再接続's) ends what was being
+    // brought back; a reload of that page (a retry, the timer, a crash) does not, nor does a
+    // download, which leaves the page as it is.
+    connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
+        const auto page = [](const QUrl& u) { return u.adjusted(QUrl::RemoveFragment); };
+        if (!m_playingPage.isEmpty() && !sameAddress(page(url), page(m_playingPage))) {
+            m_playingPage.clear();
             m_playback.navigated();
             m_retry->stop();
         }
-        m_reportedThisLoad = false;
-        emit StatusTextChange(kLoading);
     });
     // Loads without a document of their own (errors, downloads) are reported when they end.
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         bench::pageLoaded(ok);
-        if (m_reportedThisLoad && ok)
-            return;
-        m_reportedThisLoad = true;
-        emit StatusTextChange(ok ? kDone : kFailed);
-        emit DownloadComplete();
+        if (!m_reportedThisLoad || !ok) {
+            m_reportedThisLoad = true;
+            emit StatusTextChange(ok ? kDone : kFailed);
+            emit DownloadComplete();
+        }
+        // A try whose page did not load is followed by the next one sooner.
+        if (!ok && m_playback.retrying())
+            playbackFailed();
     });
     // A killed or crashed page process leaves the view blank, and a station's stream stopped:
     // the page is loaded again. A normal end is the program closing.
@@ -226,8 +233,6 @@ void WebEngineBrowser::reloadAfterCrash()
     if (address.isEmpty())
         return;
     m_crashLimiter.reloaded(CrashReloadLimiter::Clock::now());
-    // A crash while a station is being brought back leaves the retry going.
-    m_retryLoad = m_playback.retrying();
     Navigate(address);
 }
 
@@ -252,20 +257,29 @@ void WebEngineBrowser::mediaReport(QStringView what)
 {
     if (what == u"playing") {
         m_playback.playing();
+        m_playingPage = m_view->url();
         m_retry->stop();
     } else if (what == u"paused") {
         m_playback.paused();
         m_retry->stop();
     } else if (what == u"failed") {
-        const std::optional<PlaybackRecovery::Wait> wait = m_playback.failed();
-        if (!wait)
-            return;
+        playbackFailed();
+    }
+}
+
+void WebEngineBrowser::playbackFailed()
+{
+    const bool first = !m_playback.retrying();
+    const std::optional<PlaybackRecovery::Wait> wait = m_playback.failed();
+    if (!wait)
+        return;
+    if (first) {
         // Kept for every try: a failed try leaves an error page in the view.
         m_retryAddress = addressShown();
         listenForNetwork();
-        emit StatusTextChange(kReconnecting);
-        m_retry->start(*wait);
     }
+    emit StatusTextChange(kReconnecting);
+    m_retry->start(*wait);
 }
 
 void WebEngineBrowser::retryPlayback()
@@ -274,8 +288,6 @@ void WebEngineBrowser::retryPlayback()
         return;
     // Armed before the load, so a page that loads but stays silent is tried again.
     m_retry->start(m_playback.retried());
-    emit StatusTextChange(kReconnecting);
-    m_retryLoad = true;
     Navigate(m_retryAddress);
 }
 

@@ -63,6 +63,7 @@ private:
     void reloadAfterCrash();
     QString addressShown() const;
     void mediaReport(QStringView what);
+    void playbackFailed();
     void retryPlayback();
     void listenForNetwork();
     // Opens an address or file with the desktop's own handler; `name` is what a failure names.
@@ -74,8 +75,8 @@ private:
     CrashReloadLimiter m_crashLimiter;
     QTimer* m_retry;
     PlaybackRecovery m_playback;
+    QUrl m_playingPage; // the page whose sound played last
     QString m_retryAddress;
-    bool m_retryLoad = false; // the load that starts next is a retry's
     bool m_watchesMedia = false;
     bool m_listensForNetwork = false;
     QString m_navigated; // text last passed to Navigate

@@ -12,6 +12,10 @@ PAUSED = re.compile("^(play|再生)$")
 
 
 class NetworkBlip(DesktopTestCase):
+    # Streams that hold a few seconds, so the station falls silent while the server is away and
+    # the first tries to bring it back fail.
+    server_options = {"burst_seconds": 5}
+
     def media_button(self, p, station, name, timeout=30):
         """The play/pause button of the page titled `station`, once it is named `name`."""
         def find():
@@ -22,7 +26,7 @@ class NetworkBlip(DesktopTestCase):
         except TimeoutError:
             page = p.find("document web", station)
             names = [(a.getRoleName(), a.name) for a in s.walk(page)] if page else "no page"
-            raise AssertionError(f"{station}: {names}")
+            raise AssertionError(f"{station}: {names} {self.server.requests()}")
 
     def test_a_playing_station_comes_back_and_a_paused_one_stays_paused(self):
         p = self.program()
@@ -34,13 +38,13 @@ class NetworkBlip(DesktopTestCase):
         self.server.wait_for("/kiri-board/radio-deck/radioobx.cgi", 2, since=since, timeout=60)
         p.click_link("ラジオ夢見")
         self.server.wait_for("/station1", since=since, timeout=30)
-        self.media_button(p, "ラジオ夢見", PLAYING)
+        self.media_button(p, "ラジオ夢見", PLAYING, timeout=60)
         # The second station from the window still on the directory.
         directory = s.wait_until(lambda: (lambda d: d[0] if len(d) == 1 else None)(
             p.find_all("document web", "ラジオデッキ 放送局一覧")), 30, what="one directory page")
         p.click_link("深夜の灯台", within=directory)
         self.server.wait_for("/station2", since=since, timeout=30)
-        button = self.media_button(p, "深夜の灯台", PLAYING)
+        button = self.media_button(p, "深夜の灯台", PLAYING, timeout=60)
         x, y, width, height = s.extents(button)
         p.click(x + width // 2, y + height // 2)
         self.media_button(p, "深夜の灯台", PAUSED)
@@ -52,7 +56,8 @@ class NetworkBlip(DesktopTestCase):
         back = self.now()
 
         self.server.wait_for("/station1", since=back, timeout=45)
-        self.media_button(p, "ラジオ夢見", PLAYING)
+        # Streams this short take a while to buffer before they play.
+        self.media_button(p, "ラジオ夢見", PLAYING, timeout=60)
         p.wait_status("ページが表示されました")
         self.assertIsNone(p.proc.poll(), "the program ended")
         print(self.server.requests())

@@ -6,17 +6,23 @@
 using namespace std::chrono_literals;
 using sora::PlaybackRecovery;
 
-TEST(PlaybackRecovery, RetriesGrowToAMinuteAndStartAfreshOncePlaying)
+TEST(PlaybackRecovery, TriesComeAfter2_5_15sThenEveryMinuteAndStartAfreshOncePlaying)
 {
     PlaybackRecovery r;
     r.playing();
     EXPECT_EQ(r.failed(), 2000ms);
-    // Reports of the failing page while a retry runs start nothing new.
+    // More reports of the failing page start nothing new.
     EXPECT_EQ(r.failed(), std::nullopt);
-    EXPECT_EQ(r.retried(), 5s);
-    EXPECT_EQ(r.retried(), 15s);
+    // Each try's page has time to buffer; one that fails brings the next try after the interval.
+    EXPECT_EQ(r.retried(), PlaybackRecovery::kQuietPage);
+    EXPECT_EQ(r.failed(), 5s);
+    EXPECT_EQ(r.failed(), std::nullopt);
+    EXPECT_EQ(r.retried(), PlaybackRecovery::kQuietPage);
+    EXPECT_EQ(r.failed(), 15s);
     EXPECT_EQ(r.retried(), 60s);
+    EXPECT_EQ(r.failed(), 60s);
     EXPECT_EQ(r.retried(), 60s);
+    EXPECT_EQ(r.failed(), 60s);
     EXPECT_TRUE(r.retrying());
 
     // Sound again: the next drop starts from the shortest wait.
