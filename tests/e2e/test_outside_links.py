@@ -1,5 +1,6 @@
 """What a page opens outside itself reaches the desktop: a link to a new window opens in the
-desktop's browser, a playlist link in the desktop's player; a pop-up is dropped."""
+desktop's browser, a playlist link in the desktop's player, other files land in the download
+folder; a pop-up is dropped."""
 
 import os
 import tempfile
@@ -39,6 +40,13 @@ class OutsideLinks(DesktopTestCase):
         with urllib.request.urlopen(f"http://{self.server.host}/kiri-board/radio-deck/listen/station1.pls") as r:
             self.assertEqual(path.read_bytes(), r.read())
         self.assertEqual(path.name, "station1.pls")
+
+        # Any other file goes to the download folder, never over a file of the same name.
+        downloads = p.home / "Downloads"
+        for name in ("schedule1.txt", "schedule1 (1).txt"):
+            p.click_link("番組表")
+            p.wait_status(f"{downloads / name} をダウンロードしました。")
+            self.assertEqual((downloads / name).read_text(), "ラジオ夢見 番組表\n00:00-24:00 テストトーン\n")
 
         # The window kept its page: nothing else was loaded in it, and the pop-up went nowhere.
         self.assertEqual(self.server.count(STATION, since=since), 1)
