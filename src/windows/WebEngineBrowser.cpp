@@ -170,8 +170,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     // brought back; a reload of that page (a retry, the timer, a crash) does not, nor does a
     // download, which leaves the page as it is.
     connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
-        const auto page = [](const QUrl& u) { return u.adjusted(QUrl::RemoveFragment); };
-        if (!m_playingPage.isEmpty() && !sameAddress(page(url), page(m_playingPage))) {
+        const auto document = [](const QUrl& u) { return u.adjusted(QUrl::RemoveFragment); };
+        if (!m_playingPage.isEmpty() && !sameAddress(document(url), document(m_playingPage))) {
             m_playingPage.clear();
             m_playback.navigated();
             m_retry->stop();
