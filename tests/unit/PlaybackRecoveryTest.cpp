@@ -19,11 +19,10 @@ TEST(PlaybackRecovery, TriesComeAfter2_5_15sThenEveryMinuteAndStartAfreshOncePla
     EXPECT_EQ(r.failed(), std::nullopt);
     EXPECT_EQ(r.retried(), PlaybackRecovery::kQuietPage);
     EXPECT_EQ(r.failed(), 15s);
-    EXPECT_EQ(r.retried(), 60s);
-    EXPECT_EQ(r.failed(), 60s);
-    EXPECT_EQ(r.retried(), 60s);
-    EXPECT_EQ(r.failed(), 60s);
-    EXPECT_TRUE(r.retrying());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(r.retried(), 60s);
+        EXPECT_EQ(r.failed(), 60s);
+    }
 
     // Sound again: the next drop starts from the shortest wait.
     r.playing();
@@ -46,6 +45,5 @@ TEST(PlaybackRecovery, OnlySoundThatPlayedAndWasNotPausedIsBroughtBack)
     navigated.playing();
     ASSERT_TRUE(navigated.failed());
     navigated.navigated();
-    EXPECT_FALSE(navigated.retrying());
     EXPECT_EQ(navigated.failed(), std::nullopt);
 }
