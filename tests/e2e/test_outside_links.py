@@ -18,7 +18,9 @@ class OutsideLinks(DesktopTestCase):
         folder = tempfile.TemporaryDirectory(prefix="sora-opened-")
         self.addCleanup(folder.cleanup)
         opened = Path(folder.name) / "opened.log"
-        p = self.program(env={"PATH": f"{STANDINS}:{os.environ['PATH']}", "SORA_OPENED": str(opened)})
+        # The playlist's temporary file goes with the test too.
+        p = self.program(env={"PATH": f"{STANDINS}:{os.environ['PATH']}", "SORA_OPENED": str(opened),
+                              "TMPDIR": folder.name})
         calls = lambda: opened.read_text().splitlines() if opened.exists() else []
         # A station page that also tries a pop-up as it opens.
         station = (f"http://{self.server.host}{STATION}?ch=1&title=Links&serv=127.0.0.1"
@@ -39,7 +41,7 @@ class OutsideLinks(DesktopTestCase):
         path = Path(handed[0].removeprefix("file://"))
         with urllib.request.urlopen(f"http://{self.server.host}/kiri-board/radio-deck/listen/station1.pls") as r:
             self.assertEqual(path.read_bytes(), r.read())
-        self.assertEqual(path.name, "station1.pls")
+        self.assertEqual((path.name, path.parent.parent), ("station1.pls", Path(folder.name)))
 
         # Any other file goes to the download folder, never over a file of the same name.
         downloads = p.home / "Downloads"
