@@ -27,8 +27,7 @@ QString playlistExtension(const QString& mimeType, const QString& fileName)
     };
     const QString type = mimeType.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
     // The ASF type is sent for the media files themselves too; those are no playlists.
-    if (type == u"video/x-ms-asf"
-        && (suffix == u"asf" || suffix == u"wma" || suffix == u"wmv"))
+    if (type == u"video/x-ms-asf" && (suffix == u"asf" || suffix == u"wma" || suffix == u"wmv"))
         return QString();
     for (const auto& [known, extension] : kTypes) {
         if (type == known)

@@ -51,7 +51,7 @@ private:
     enum class State { Idle, Playing, Retrying };
     State m_state = State::Idle;
     RetryIntervals m_intervals;
-    Wait m_next{0};        // the wait before the next try
+    Wait m_next{0};         // the wait before the next try
     bool m_tryOpen = false; // a try's load was started and has not failed yet
 };
 

@@ -297,8 +297,8 @@ void WebEngineBrowser::listenForNetwork()
         return;
     m_listensForNetwork = true;
     // Loaded only once a station has dropped: most runs never need it.
-    if (!QNetworkInformation::instance()
-        && !QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+    if (!QNetworkInformation::instance() &&
+        !QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
         return;
     QNetworkInformation* network = QNetworkInformation::instance();
     if (!network || !network->supports(QNetworkInformation::Feature::Reachability))

@@ -17,7 +17,8 @@ TEST(Downloads, PlaylistsAreKnownByNameOrType)
     EXPECT_EQ(playlistExtension(QString(), QStringLiteral("live.m3u8")), ".m3u8");
     EXPECT_EQ(playlistExtension(QStringLiteral("audio/x-mpegurl"), QStringLiteral("x.xspf")), ".xspf");
     // A type with parameters and a name without a playlist extension: saved as the type says.
-    EXPECT_EQ(playlistExtension(QStringLiteral("Audio/X-SCPLS; charset=utf-8"), QStringLiteral("listen.cgi")), ".pls");
+    EXPECT_EQ(playlistExtension(QStringLiteral("Audio/X-SCPLS; charset=utf-8"), QStringLiteral("listen.cgi")),
+              ".pls");
     EXPECT_EQ(playlistExtension(QStringLiteral("application/vnd.apple.mpegurl"), QString()), ".m3u8");
     EXPECT_EQ(playlistExtension(QStringLiteral("video/x-ms-asf"), QStringLiteral("station")), ".asx");
     // The ASF type also comes with the media files themselves.
@@ -29,7 +30,9 @@ TEST(Downloads, ASavedFileNeverReplacesAnother)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    auto touch = [&](const QString& name) { QFile(QDir(dir.path()).filePath(name)).open(QIODevice::WriteOnly); };
+    auto touch = [&](const QString& name) {
+        QFile(QDir(dir.path()).filePath(name)).open(QIODevice::WriteOnly);
+    };
     EXPECT_EQ(freeFileName(dir.path(), QStringLiteral("show.tar.gz")), "show.tar.gz");
     touch(QStringLiteral("show.tar.gz"));
     touch(QStringLiteral("show.tar (1).gz"));
