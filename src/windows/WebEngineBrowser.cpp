@@ -35,6 +35,11 @@ const QString kDone = QStringLiteral("ページが表示されました");
 const QString kFailed = QStringLiteral("ページを表示できませんでした");
 const QString kCrashed = QStringLiteral("ページの表示が異常終了したため、再読み込みします。");
 const QString kReconnecting = QStringLiteral("接続が切れたため、再接続します。");
+// Texts about what a page hands to the desktop; %1 is the address or the file.
+const QString kCannotOpen = QStringLiteral("%1 を開けませんでした。");
+const QString kDownloaded = QStringLiteral("%1 をダウンロードしました。");
+const QString kDownloadFailed = QStringLiteral("%1 をダウンロードできませんでした。");
+const QString kNoFolder = QStringLiteral("%1 を保存するフォルダを作れないため、ダウンロードできません。");
 
 // Watches the page's media elements from a world of the program's own, registered before any
 // script of the page, so the page can neither stop nor see it. It reports "playing", "paused"
@@ -314,7 +319,7 @@ void WebEngineBrowser::listenForNetwork()
 void WebEngineBrowser::handOver(const QUrl& url, const QString& name)
 {
     if (!QDesktopServices::openUrl(url))
-        emit StatusTextChange(QStringLiteral("%1 を開けませんでした。").arg(name));
+        emit StatusTextChange(kCannotOpen.arg(name));
 }
 
 void WebEngineBrowser::startDownload(QWebEngineDownloadRequest* download)
@@ -339,7 +344,7 @@ void WebEngineBrowser::startDownload(QWebEngineDownloadRequest* download)
             name = freeFileName(folder, name);
     }
     if (folder.isEmpty()) {
-        emit StatusTextChange(QStringLiteral("%1 を保存するフォルダを作れないため、ダウンロードできません。").arg(name));
+        emit StatusTextChange(kNoFolder.arg(name));
         download->cancel();
         return;
     }
@@ -354,12 +359,12 @@ void WebEngineBrowser::startDownload(QWebEngineDownloadRequest* download)
                 if (state == QWebEngineDownloadRequest::DownloadCompleted) {
                     if (isPlaylist) {
                         if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && self)
-                            emit self->StatusTextChange(QStringLiteral("%1 を開けませんでした。").arg(shown));
+                            emit self->StatusTextChange(kCannotOpen.arg(shown));
                     } else if (self) {
-                        emit self->StatusTextChange(QStringLiteral("%1 をダウンロードしました。").arg(shown));
+                        emit self->StatusTextChange(kDownloaded.arg(shown));
                     }
                 } else if (state == QWebEngineDownloadRequest::DownloadInterrupted && self) {
-                    emit self->StatusTextChange(QStringLiteral("%1 をダウンロードできませんでした。").arg(shown));
+                    emit self->StatusTextChange(kDownloadFailed.arg(shown));
                 }
             });
     download->accept();
