@@ -14,8 +14,10 @@ Desktop(width, height, window_manager=True)
     xdotool(*args): X and window-manager actions; screenshot(path).
 WestonDesktop(width, height): the same with weston's headless back end and XWayland in place of
     Xvfb and icewm, so WAYLAND_DISPLAY and DISPLAY are both set, as on a Wayland desktop.
-DemoServer(port=0, stream_port=0): the local station directory on free ports; requests(),
-    count(prefix), wait_for(prefix, n) read its request log.
+DemoServer(port=0, stream_port=0, burst_seconds=None): the local station directory on free ports
+    (burst_seconds: how much of a stream is sent at once, the demo's own default if None); requests(),
+    count(prefix), wait_for(prefix, n) read its request log.  stop(keep=True) then start() again
+    brings it back on the same ports with the same log, as a server that restarts.
 Program(desktop, folder=None, env=None): one copy of the program in a program folder of its own,
     with its own runtime folder (the single-instance lock) and home.
     start(), run_to_end(), wait_exit(), kill(), cleanup(); settings()/write_settings().
@@ -255,10 +257,11 @@ class WestonDesktop(Desktop):
 class DemoServer:
     """The local station directory on ports of its own (0 = any free port)."""
 
-    def __init__(self, port=0, stream_port=0):
+    def __init__(self, port=0, stream_port=0, burst_seconds=None):
         self._dir = tempfile.TemporaryDirectory(prefix="sora-demo-")
         self.log_path = Path(self._dir.name) / "requests.log"
         self.port, self.stream_port = port, stream_port
+        self.burst = [] if burst_seconds is None else ["--burst-seconds", str(burst_seconds)]
         self.proc = None
 
     def __enter__(self):
@@ -270,9 +273,10 @@ class DemoServer:
 
     def start(self):
         ready = Path(self._dir.name) / "ready"
+        ready.unlink(missing_ok=True)
         self.proc = subprocess.Popen(
             ["python3", str(TOOLS / "demo-directory"), "--port", str(self.port), "--stream-port",
-             str(self.stream_port), "--log", str(self.log_path), "--ready-file", str(ready)],
+             str(self.stream_port), "--log", str(self.log_path), "--ready-file", str(ready), *self.burst],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(lambda: ready.exists() or self.proc.poll() is not None, 15, what="demo server")
         if self.proc.poll() is not None:
@@ -280,9 +284,10 @@ class DemoServer:
         values = dict(line.split("=", 1) for line in ready.read_text().split())
         self.port, self.stream_port = int(values["pages"]), int(values["stream"])
 
-    def stop(self):
+    def stop(self, keep=False):
         stop_process(self.proc)
-        self._dir.cleanup()
+        if not keep:
+            self._dir.cleanup()
 
     @property
     def host(self):

@@ -152,6 +152,18 @@ class DemoDirectoryTest(unittest.TestCase):
         self.assertIn("&lt;b&gt;x", page)
         self.assertNotIn("<b>x", page)
 
+    def test_station_page_links_out_to_its_site_and_playlist(self):
+        _, body = self.get("/kiri-board/radio-deck/station.cgi?ch=2&end=1")
+        self.assertIn('href="/kiri-board/radio-deck/site.cgi?ch=2" target="_blank"', body)
+        self.assertNotIn("window.open", body)
+        resp, pls = self.get("/kiri-board/radio-deck/listen/station2.pls")
+        self.assertEqual(resp.getheader("Content-Type"), "audio/x-scpls")
+        self.assertIn("File1=http://127.0.0.1:%d/station2\n" % self.stream, pls)
+        self.assertEqual(self.get("/kiri-board/radio-deck/listen/station9.pls")[0].status, 404)
+        self.assertEqual(self.get("/kiri-board/radio-deck/site.cgi?ch=2")[0].status, 200)
+        resp, _ = self.get("/kiri-board/radio-deck/schedule.cgi?ch=2")
+        self.assertEqual(resp.getheader("Content-Disposition"), 'attachment; filename="schedule2.txt"')
+
     def test_ping_counter_changes_per_load(self):
         counts = []
         for _ in range(2):

@@ -41,6 +41,9 @@ public:
     virtual bool GoBack() = 0;
     virtual bool GoForward() = 0;
     virtual QString LocationURL() const = 0;
+    // A player window's browser loads its page again when a station that was playing stops by
+    // itself (the stream failed or stalled), until sound plays again.
+    virtual void setRecoversPlayback(bool) {}
 
     // The page's sound, for the desktop's media controls.
     virtual QString Title() const = 0;

@@ -43,6 +43,8 @@ Form1::Form1(Platform& platform)
     WebBrowser1->widget()->raise();
     setTabOrder(WebBrowser1->widget(), cmdRec);
 
+    // A station that drops in a network blip plays again by itself.
+    WebBrowser1->setRecoversPlayback(true);
     connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::WebBrowser1_DownloadComplete);
     connect(cmdRec, &QPushButton::clicked, this, &Form1::cmdRec_Click);
 }

@@ -1,13 +1,21 @@
 #include "WebEngineBrowser.h"
 
 #include "AddressSpelling.h"
+#include "Downloads.h"
 #include "platform/BenchProbe.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QLocale>
+#include <QNetworkInformation>
 #include <QPointer>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUuid>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -26,6 +34,50 @@ const QString kLoading = QStringLiteral("ページを読み込んでいます...
 const QString kDone = QStringLiteral("ページが表示されました");
 const QString kFailed = QStringLiteral("ページを表示できませんでした");
 const QString kCrashed = QStringLiteral("ページの表示が異常終了したため、再読み込みします。");
+const QString kReconnecting = QStringLiteral("接続が切れたため、再接続します。");
+// Texts about what a page hands to the desktop; %1 is the address or the file.
+const QString kCannotOpen = QStringLiteral("%1 を開けませんでした。");
+const QString kDownloaded = QStringLiteral("%1 をダウンロードしました。");
+const QString kDownloadFailed = QStringLiteral("%1 をダウンロードできませんでした。");
+const QString kNoFolder = QStringLiteral("%1 を保存するフォルダを作れないため、ダウンロードできません。");
+
+// Watches the page's media elements from a world of the program's own, registered before any
+// script of the page, so the page can neither stop nor see it. It reports "playing", "paused"
+// (the listener's pause, not the pause that comes with an end or an error) and "failed": an
+// element that played reports an error, a live stream (no duration) ends, or the position stands
+// still for some seconds while nobody paused.
+const char* const kMediaWatch = R"JS((() => {
+  const say = (what) => console.info(%1 + " " + what);
+  const played = new WeakSet(), live = new WeakSet(), moving = new Map();
+  const on = (type, handler) => window.addEventListener(type, (e) => {
+    if (e.target instanceof HTMLMediaElement) handler(e.target);
+  }, true);
+  on("playing", (m) => {
+    played.add(m);
+    if (!isFinite(m.duration)) live.add(m);
+    moving.set(m, {at: m.currentTime, since: Date.now(), told: false});
+    say("playing");
+  });
+  on("pause", (m) => {
+    if (m.ended || m.error) return;
+    moving.delete(m);
+    say("paused");
+  });
+  on("ended", (m) => { moving.delete(m); if (live.has(m)) say("failed"); });
+  on("error", (m) => { moving.delete(m); if (played.has(m)) say("failed"); });
+  setInterval(() => {
+    const now = Date.now();
+    for (const [m, s] of moving) {
+      if (!m.isConnected) { moving.delete(m); continue; }
+      if (m.paused || m.ended) continue;
+      if (m.currentTime !== s.at) { s.at = m.currentTime; s.since = now; s.told = false; }
+      else if (!s.told && now - s.since > %2) { s.told = true; say("failed"); }
+    }
+  }, 1000);
+})();)JS";
+// How long the position may stand still before a stream counts as stalled: longer than a
+// moment of buffering, short enough that the listener is not left in silence for long.
+constexpr int kStallMs = 8000;
 
 QUrl parsed(const QString& address) { return QUrl::fromUserInput(address); }
 
@@ -60,17 +112,35 @@ public:
         scripts().insert(media);
     }
 
+    // Media of every frame, from each document's start on.
+    void watchMedia()
+    {
+        QWebEngineScript watch;
+        watch.setName(QStringLiteral("sora-media-watch"));
+        watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        watch.setWorldId(QWebEngineScript::ApplicationWorld);
+        watch.setRunsOnSubFrames(true);
+        watch.setSourceCode(QString::fromUtf8(kMediaWatch).arg(quoted(token())).arg(kStallMs));
+        scripts().insert(watch);
+    }
+
     std::function<void()> onDocumentReady;
     std::function<void()> onMediaEvent;
+    std::function<void(QStringView)> onMedia;
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
                                   const QString&) override
     {
-        if (message == token() && onDocumentReady)
-            onDocumentReady();
-        else if (message == mediaToken() && onMediaEvent)
-            onMediaEvent();
+        if (message == token()) {
+            if (onDocumentReady)
+                onDocumentReady();
+        } else if (message == mediaToken()) {
+            if (onMediaEvent)
+                onMediaEvent();
+        } else if (message.startsWith(token() + QLatin1Char(' ')) && onMedia) {
+            onMedia(QStringView(message).mid(token().size() + 1));
+        }
     }
 
 private:
@@ -125,11 +195,13 @@ std::chrono::milliseconds CrashReloadLimiter::wait(Clock::time_point now) const
 }
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent)
-    : m_view(new QWebEngineView(parent)), m_crashReload(new QTimer(this))
+    : m_view(new QWebEngineView(parent)), m_crashReload(new QTimer(this)), m_retry(new QTimer(this))
 {
     setParent(m_view);
     m_crashReload->setSingleShot(true);
     connect(m_crashReload, &QTimer::timeout, this, &WebEngineBrowser::reloadAfterCrash);
+    m_retry->setSingleShot(true);
+    connect(m_retry, &QTimer::timeout, this, &WebEngineBrowser::retryPlayback);
     auto* page = new BrowserPage(m_view);
     m_view->setPage(page);
     // The engine sends no Accept-Language of its own: ask in the program's language.
@@ -153,20 +225,46 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
         m_reportedThisLoad = false;
         emit StatusTextChange(kLoading);
     });
+    // Another page than the one that played (the listener's, 再接続's) ends what was being
+    // brought back; a reload of that page (a retry, the timer, a crash) does not, nor does a
+    // download, which leaves the page as it is.
+    connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
+        const auto document = [](const QUrl& u) { return u.adjusted(QUrl::RemoveFragment); };
+        if (!m_playingPage.isEmpty() && !sameAddress(document(url), document(m_playingPage))) {
+            m_playingPage.clear();
+            m_playback.navigated();
+            m_retry->stop();
+        }
+    });
     // Loads without a document of their own (errors, downloads) are reported when they end.
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         bench::pageLoaded(ok);
-        if (m_reportedThisLoad && ok)
-            return;
-        m_reportedThisLoad = true;
-        emit StatusTextChange(ok ? kDone : kFailed);
-        emit DownloadComplete();
+        if (!m_reportedThisLoad || !ok) {
+            m_reportedThisLoad = true;
+            emit StatusTextChange(ok ? kDone : kFailed);
+            emit DownloadComplete();
+        }
+        // A try whose page did not load is followed by the next one sooner.
+        if (!ok && m_playback.retrying())
+            playbackFailed();
     });
     // A killed or crashed page process leaves the view blank, and a station's stream stopped:
     // the page is loaded again. A normal end is the program closing.
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 pageProcessEnded(status != QWebEnginePage::NormalTerminationStatus);
+            });
+    // What a page opens outside itself goes to the desktop: a window the listener asked for by a
+    // click opens in the desktop's browser, pop-ups are dropped, downloads are saved.
+    connect(page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+        if (request.isUserInitiated())
+            handOver(request.requestedUrl(), displayAddress(request.requestedUrl()));
+    });
+    connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest* download) {
+                // One profile serves every window: each takes its own page's downloads.
+                if (download->page() == m_view->page())
+                    startDownload(download);
             });
     // Each status text repaints the whole main window, browser views included: a clear that
     // changes nothing would add one such repaint for every page that opens.
@@ -190,13 +288,140 @@ void WebEngineBrowser::pageProcessEnded(bool abnormal)
 
 void WebEngineBrowser::reloadAfterCrash()
 {
-    // A process that died before its first page was shown leaves no address in the view.
-    const QString shown = LocationURL();
-    const QString address = shown.isEmpty() ? m_navigated : shown;
+    const QString address = addressShown();
     if (address.isEmpty())
         return;
     m_crashLimiter.reloaded(CrashReloadLimiter::Clock::now());
     Navigate(address);
+}
+
+QString WebEngineBrowser::addressShown() const
+{
+    // A process that died before its first page was shown leaves no address in the view.
+    const QString shown = LocationURL();
+    return shown.isEmpty() ? m_navigated : shown;
+}
+
+void WebEngineBrowser::setRecoversPlayback(bool on)
+{
+    if (!on || m_watchesMedia)
+        return;
+    m_watchesMedia = true;
+    auto* page = static_cast<BrowserPage*>(m_view->page());
+    page->watchMedia();
+    page->onMedia = [this](QStringView what) { mediaReport(what); };
+}
+
+void WebEngineBrowser::mediaReport(QStringView what)
+{
+    if (what == u"playing") {
+        m_playback.playing();
+        m_playingPage = m_view->url();
+        m_retry->stop();
+    } else if (what == u"paused") {
+        m_playback.paused();
+        m_retry->stop();
+    } else if (what == u"failed") {
+        playbackFailed();
+    }
+}
+
+void WebEngineBrowser::playbackFailed()
+{
+    const bool first = !m_playback.retrying();
+    const std::optional<PlaybackRecovery::Wait> wait = m_playback.failed();
+    if (!wait)
+        return;
+    if (first) {
+        // Kept for every try: a failed try leaves an error page in the view.
+        m_retryAddress = addressShown();
+        listenForNetwork();
+    }
+    emit StatusTextChange(kReconnecting);
+    m_retry->start(*wait);
+}
+
+void WebEngineBrowser::retryPlayback()
+{
+    if (!m_playback.retrying() || m_retryAddress.isEmpty())
+        return;
+    // Armed before the load, so a page that loads but stays silent is tried again.
+    m_retry->start(m_playback.retried());
+    Navigate(m_retryAddress);
+}
+
+void WebEngineBrowser::listenForNetwork()
+{
+    if (m_listensForNetwork)
+        return;
+    m_listensForNetwork = true;
+    // Loaded only once a station has dropped: most runs never need it.
+    if (!QNetworkInformation::instance() &&
+        !QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+        return;
+    QNetworkInformation* network = QNetworkInformation::instance();
+    if (!network || !network->supports(QNetworkInformation::Feature::Reachability))
+        return;
+    connect(network, &QNetworkInformation::reachabilityChanged, this,
+            [this](QNetworkInformation::Reachability reachability) {
+                // The network is back: no need to wait out the interval.
+                if (reachability == QNetworkInformation::Reachability::Online && m_playback.retrying())
+                    m_retry->start(0);
+            });
+}
+
+void WebEngineBrowser::handOver(const QUrl& url, const QString& name)
+{
+    if (!QDesktopServices::openUrl(url))
+        emit StatusTextChange(kCannotOpen.arg(name));
+}
+
+void WebEngineBrowser::startDownload(QWebEngineDownloadRequest* download)
+{
+    QString name = download->suggestedFileName();
+    if (name.isEmpty())
+        name = QStringLiteral("download");
+    const QString playlist = playlistExtension(download->mimeType(), name);
+    QString folder;
+    if (!playlist.isEmpty()) {
+        // A folder of its own for each playlist: it stays for the player that opens it.
+        QTemporaryDir temporary(QDir(QDir::tempPath()).filePath(QStringLiteral("sorawindow-XXXXXX")));
+        temporary.setAutoRemove(false);
+        folder = temporary.isValid() ? temporary.path() : QString();
+        if (!name.endsWith(playlist, Qt::CaseInsensitive))
+            name += playlist;
+    } else {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+        if (!folder.isEmpty() && !QDir().mkpath(folder))
+            folder.clear();
+        if (!folder.isEmpty())
+            name = freeFileName(folder, name);
+    }
+    if (folder.isEmpty()) {
+        emit StatusTextChange(kNoFolder.arg(name));
+        download->cancel();
+        return;
+    }
+    download->setDownloadDirectory(folder);
+    download->setDownloadFileName(name);
+    const QString path = QDir(folder).filePath(name);
+    // The window may be closed before the file is in: the file is still handed over then.
+    const QPointer<WebEngineBrowser> self(this);
+    connect(download, &QWebEngineDownloadRequest::stateChanged, download,
+            [self, path, isPlaylist = !playlist.isEmpty()](QWebEngineDownloadRequest::DownloadState state) {
+                const QString shown = QDir::toNativeSeparators(path);
+                if (state == QWebEngineDownloadRequest::DownloadCompleted) {
+                    if (isPlaylist) {
+                        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && self)
+                            emit self->StatusTextChange(kCannotOpen.arg(shown));
+                    } else if (self) {
+                        emit self->StatusTextChange(kDownloaded.arg(shown));
+                    }
+                } else if (state == QWebEngineDownloadRequest::DownloadInterrupted && self) {
+                    emit self->StatusTextChange(kDownloadFailed.arg(shown));
+                }
+            });
+    download->accept();
 }
 
 void WebEngineBrowser::Navigate(const QString& address)

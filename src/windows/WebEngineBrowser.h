@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlaybackRecovery.h"
 #include "platform/WebBrowser.h"
 
 #include <QUrl>
@@ -8,6 +9,7 @@
 #include <optional>
 
 class QTimer;
+class QWebEngineDownloadRequest;
 class QWebEngineView;
 
 namespace sora {
@@ -49,6 +51,7 @@ public:
     bool AudioMuted() const override;
     void SetAudioMuted(bool muted) override;
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
+    void setRecoversPlayback(bool on) override;
 
     // True when two addresses name the same page once the browser's own normalisation (lower-case
     // scheme and host, "/" for an empty path, percent-encoding) is undone.
@@ -63,10 +66,24 @@ public:
 private:
     void pageProcessEnded(bool abnormal);
     void reloadAfterCrash();
+    QString addressShown() const;
+    void mediaReport(QStringView what);
+    void playbackFailed();
+    void retryPlayback();
+    void listenForNetwork();
+    // Opens an address or file with the desktop's own handler; `name` is what a failure names.
+    void handOver(const QUrl& url, const QString& name);
+    void startDownload(QWebEngineDownloadRequest* download);
 
     QWebEngineView* m_view;
     QTimer* m_crashReload;
     CrashReloadLimiter m_crashLimiter;
+    QTimer* m_retry;
+    PlaybackRecovery m_playback;
+    QUrl m_playingPage; // the page whose sound played last
+    QString m_retryAddress;
+    bool m_watchesMedia = false;
+    bool m_listensForNetwork = false;
     QString m_navigated; // text last passed to Navigate
     bool m_reportedThisLoad = false;
     bool m_overLink = false;

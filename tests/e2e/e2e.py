@@ -56,14 +56,16 @@ def recorder_pids(folder):
 
 
 class DesktopTestCase(unittest.TestCase):
-    """The desktop (of `desktop_kind`, e.g. (s.Desktop, 1024, 600)) and a demo server on free ports."""
+    """The desktop (of `desktop_kind`, e.g. (s.Desktop, 1024, 600)) and a demo server on free ports
+    (with `server_options`)."""
 
     desktop_kind = (s.Desktop,)
+    server_options = {}  # for s.DemoServer
 
     @classmethod
     def setUpClass(cls):
         cls.desktop = desktop(*cls.desktop_kind)
-        cls.server = s.DemoServer()
+        cls.server = s.DemoServer(**cls.server_options)
         cls.server.start()
 
     @classmethod

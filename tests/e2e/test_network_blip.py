@@ -1,0 +1,71 @@
+"""A station that was playing plays again by itself after its server went away for a while; one
+the listener paused stays paused."""
+
+import re
+import time
+import unittest
+
+from e2e import STATION, DesktopTestCase, s
+
+PLAYING = re.compile("^(pause|一時停止)$")
+PAUSED = re.compile("^(play|再生)$")
+
+
+class NetworkBlip(DesktopTestCase):
+    # Streams that hold a few seconds, so the station falls silent while the server is away and
+    # the first tries to bring it back fail.
+    server_options = {"burst_seconds": 5}
+
+    def media_button(self, p, station, name, timeout=30):
+        """The play/pause button of the page titled `station`, once it is named `name`."""
+        def find():
+            page = p.find("document web", station)
+            return page and p.find("push button", name, within=page)
+        try:
+            return s.wait_until(find, timeout, interval=0.3, what=f"{station}: {name.pattern}")
+        except TimeoutError:
+            page = p.find("document web", station)
+            names = [(a.getRoleName(), a.name) for a in s.walk(page)] if page else "no page"
+            raise AssertionError(f"{station}: {names} {self.server.requests()}")
+
+    def test_a_playing_station_comes_back_and_a_paused_one_stays_paused(self):
+        p = self.program()
+        # Two players side by side; the timer at its longest, so that every load after the
+        # blip is the program's recovery.
+        windows = [(1, 0, 0, 0, 6000, 6300), (1, 0, 0, 6000, 6000, 6300)]
+        since = self.now()
+        self.start(p, self.settings(interval=99, windows=windows, main=(0, 0, 7320, 12600)))
+        self.server.wait_for("/kiri-board/radio-deck/radioobx.cgi", 2, since=since, timeout=60)
+        p.click_link("ラジオ夢見")
+        self.server.wait_for("/station1", since=since, timeout=30)
+        self.media_button(p, "ラジオ夢見", PLAYING, timeout=60)
+        # The second station from the window still on the directory.
+        directory = s.wait_until(lambda: (lambda d: d[0] if len(d) == 1 else None)(
+            p.find_all("document web", "ラジオデッキ 放送局一覧")), 30, what="one directory page")
+        p.click_link("深夜の灯台", within=directory)
+        self.server.wait_for("/station2", since=since, timeout=30)
+        button = self.media_button(p, "深夜の灯台", PLAYING, timeout=60)
+        x, y, width, height = s.extents(button)
+        p.click(x + width // 2, y + height // 2)
+        self.media_button(p, "深夜の灯台", PAUSED)
+
+        stopped = self.now()
+        self.server.stop(keep=True)
+        # The station falls silent within the blip, and the program says what it does.
+        p.wait_status("接続が切れたため、再接続します。", timeout=30)
+        time.sleep(max(0.0, stopped + 10 - self.now()))  # the rest of the blip itself
+        self.server.start()
+        back = self.now()
+
+        self.server.wait_for("/station1", since=back, timeout=45)
+        # Streams this short take a while to buffer before they play.
+        self.media_button(p, "ラジオ夢見", PLAYING, timeout=60)
+        p.wait_status("ページが表示されました")
+        self.assertIsNone(p.proc.poll(), "the program ended")
+        self.assertLessEqual(self.server.count("/station1", since=back), 4)
+        self.assertLessEqual(self.server.count(STATION, since=stopped), 5)
+        self.assertEqual(self.server.count("/station2", since=stopped), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
