@@ -159,7 +159,7 @@ class DemoDirectoryTest(unittest.TestCase):
         resp, pls = self.get("/kiri-board/radio-deck/listen/station2.pls")
         self.assertEqual(resp.getheader("Content-Type"), "audio/x-scpls")
         self.assertIn("File1=http://127.0.0.1:%d/station2\n" % self.stream, pls)
-        self.assertEqual(self.get("/kiri-board/radio-deck/listen/station9.pls")[0].status, 404)
+        self.assertEqual(self.get("/kiri-board/radio-deck/listen/station99.pls")[0].status, 404)
         self.assertEqual(self.get("/kiri-board/radio-deck/site.cgi?ch=2")[0].status, 200)
         resp, _ = self.get("/kiri-board/radio-deck/schedule.cgi?ch=2")
         self.assertEqual(resp.getheader("Content-Disposition"), 'attachment; filename="schedule2.txt"')
