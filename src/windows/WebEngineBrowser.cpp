@@ -42,30 +42,19 @@ const QString kDownloadFailed = QStringLiteral("%1 をダウンロードでき�
 const QString kNoFolder = QStringLiteral("%1 を保存するフォルダを作れないため、ダウンロードできません。");
 
 // Watches the page's media elements from a world of the program's own, registered before any
-// script of the page, so the page can neither stop nor see it. It reports "playing", "paused"
-// (the listener's pause, not the pause that comes with an end or an error) and "failed": an
+// script of the page, so the page can neither stop nor see it. Media events do not bubble, but a
+// capturing listener sees them on their way to the element, in every frame. It reports "playing",
+// "paused" (the listener's pause, not the pause that comes with an end or an error), "failed" (an
 // element that played reports an error, a live stream (no duration) ends, or the position stands
-// still for some seconds while nobody paused.
+// still for some seconds while nobody paused) and "changed" for any other change of state.
 const char* const kMediaWatch = R"JS((() => {
   const say = (what) => console.info(%1 + " " + what);
   const played = new WeakSet(), live = new WeakSet(), moving = new Map();
+  let stallCheck = 0;
   const on = (type, handler) => window.addEventListener(type, (e) => {
     if (e.target instanceof HTMLMediaElement) handler(e.target);
   }, true);
-  on("playing", (m) => {
-    played.add(m);
-    if (!isFinite(m.duration)) live.add(m);
-    moving.set(m, {at: m.currentTime, since: Date.now(), told: false});
-    say("playing");
-  });
-  on("pause", (m) => {
-    if (m.ended || m.error) return;
-    moving.delete(m);
-    say("paused");
-  });
-  on("ended", (m) => { moving.delete(m); if (live.has(m)) say("failed"); });
-  on("error", (m) => { moving.delete(m); if (played.has(m)) say("failed"); });
-  setInterval(() => {
+  const checkStalls = () => {
     const now = Date.now();
     for (const [m, s] of moving) {
       if (!m.isConnected) { moving.delete(m); continue; }
@@ -73,7 +62,24 @@ const char* const kMediaWatch = R"JS((() => {
       if (m.currentTime !== s.at) { s.at = m.currentTime; s.since = now; s.told = false; }
       else if (!s.told && now - s.since > %2) { s.told = true; say("failed"); }
     }
-  }, 1000);
+  };
+  on("play", () => say("changed"));
+  on("playing", (m) => {
+    played.add(m);
+    if (!isFinite(m.duration)) live.add(m);
+    moving.set(m, {at: m.currentTime, since: Date.now(), told: false});
+    // Only a page that has played pays for the check.
+    if (!stallCheck) stallCheck = setInterval(checkStalls, 1000);
+    say("playing");
+  });
+  on("pause", (m) => {
+    if (m.ended || m.error) return say("changed");
+    moving.delete(m);
+    say("paused");
+  });
+  on("ended", (m) => { moving.delete(m); say(live.has(m) ? "failed" : "changed"); });
+  on("emptied", () => say("changed"));
+  on("error", (m) => { moving.delete(m); if (played.has(m)) say("failed"); });
 })();)JS";
 // How long the position may stand still before a stream counts as stalled: longer than a
 // moment of buffering, short enough that the listener is not left in silence for long.
@@ -97,24 +103,8 @@ public:
         ready.setSourceCode(QStringLiteral("console.info(%1);").arg(quoted(token())));
         scripts().insert(ready);
 
-        // Media events do not bubble, but a listener on the document sees them as they go down
-        // to the element; every frame reports, also one of another site that we cannot control.
-        QWebEngineScript media;
-        media.setName(QStringLiteral("sora-media-events"));
-        media.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        media.setWorldId(QWebEngineScript::ApplicationWorld);
-        media.setRunsOnSubFrames(true);
-        media.setSourceCode(
-            QStringLiteral("['play', 'pause', 'ended', 'emptied'].forEach(function (type) {"
-                           "  document.addEventListener(type, function () { console.info(%1); }, true);"
-                           "});")
-                .arg(quoted(mediaToken())));
-        scripts().insert(media);
-    }
-
-    // Media of every frame, from each document's start on.
-    void watchMedia()
-    {
+        // Media of every frame, from each document's start on: the desktop's media controls
+        // follow it, and a player window brings back a station that stopped by itself.
         QWebEngineScript watch;
         watch.setName(QStringLiteral("sora-media-watch"));
         watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -125,7 +115,6 @@ public:
     }
 
     std::function<void()> onDocumentReady;
-    std::function<void()> onMediaEvent;
     std::function<void(QStringView)> onMedia;
 
 protected:
@@ -135,9 +124,6 @@ protected:
         if (message == token()) {
             if (onDocumentReady)
                 onDocumentReady();
-        } else if (message == mediaToken()) {
-            if (onMediaEvent)
-                onMediaEvent();
         } else if (message.startsWith(token() + QLatin1Char(' ')) && onMedia) {
             onMedia(QStringView(message).mid(token().size() + 1));
         }
@@ -149,7 +135,6 @@ private:
         static const QString t = QUuid::createUuid().toString(QUuid::WithoutBraces);
         return t;
     }
-    static QString mediaToken() { return token() + QStringLiteral("-media"); }
     static QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 };
 
@@ -206,7 +191,11 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     m_view->setPage(page);
     // The engine sends no Accept-Language of its own: ask in the program's language.
     page->profile()->setHttpAcceptLanguage(QLocale().bcp47Name());
-    page->onMediaEvent = [this] { emit MediaChange(); };
+    page->onMedia = [this](QStringView what) {
+        emit MediaChange();
+        if (m_recoversPlayback)
+            mediaReport(what);
+    };
     connect(page, &QWebEnginePage::titleChanged, this, &WebBrowser::TitleChange);
     connect(page, &QWebEnginePage::recentlyAudibleChanged, this, &WebBrowser::AudibleChange);
     page->onDocumentReady = [this] {
@@ -304,12 +293,7 @@ QString WebEngineBrowser::addressShown() const
 
 void WebEngineBrowser::setRecoversPlayback(bool on)
 {
-    if (!on || m_watchesMedia)
-        return;
-    m_watchesMedia = true;
-    auto* page = static_cast<BrowserPage*>(m_view->page());
-    page->watchMedia();
-    page->onMedia = [this](QStringView what) { mediaReport(what); };
+    m_recoversPlayback = on;
 }
 
 void WebEngineBrowser::mediaReport(QStringView what)

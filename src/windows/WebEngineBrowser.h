@@ -82,7 +82,7 @@ private:
     PlaybackRecovery m_playback;
     QUrl m_playingPage; // the page whose sound played last
     QString m_retryAddress;
-    bool m_watchesMedia = false;
+    bool m_recoversPlayback = false;
     bool m_listensForNetwork = false;
     QString m_navigated; // text last passed to Navigate
     bool m_reportedThisLoad = false;
