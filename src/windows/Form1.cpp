@@ -24,6 +24,13 @@
 
 namespace sora {
 
+namespace {
+
+// First line of every message that says why a recording does not start.
+const QString kCannotRecord = QStringLiteral("録音を開始できません。\r\n");
+
+} // namespace
+
 Form1::Form1(Platform& platform)
     : ChildWindow(platform.browsers, caption(), defaults::PlayerGeometry), Frame1(new QFrame(client())),
       lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1)),
@@ -108,10 +115,9 @@ void Form1::cmdRec_Click()
     const RecorderCommand command = BuildRecorderCommand([this] { return WebBrowser1->LocationURL(); },
                                                          m_platform.program.folder(), gRecFolder);
 
-    const QString cannot = QStringLiteral("録音を開始できません。\r\n");
     if (const std::optional<QString> problem =
             StationValueProblem(command.serv, command.port, command.mount)) {
-        m_platform.messages.show(this, cannot + *problem, MsgButtons::Ok, MsgIcon::Information);
+        m_platform.messages.show(this, kCannotRecord + *problem, MsgButtons::Ok, MsgIcon::Information);
         return;
     }
     // One short listen first, so a stream that is not there or that the recorder cannot take is
@@ -129,17 +135,16 @@ void Form1::startRecorder(RecorderCommand command, const QString& station, const
     m_probing = false;
     // Back as the page now wants it: the start page disables it, any other page left it enabled.
     cmdRec->setEnabled(!gPremium || WebBrowser1->LocationURL() != gUrl1);
-    const QString cannot = QStringLiteral("録音を開始できません。\r\n");
     const ProbeVerdict verdict = JudgeProbe(reply);
     if (verdict.problem) {
         m_platform.messages.show(
-            this, cannot + *verdict.problem + QStringLiteral("\r\n") + command.arguments.value(0),
+            this, kCannotRecord + *verdict.problem + QStringLiteral("\r\n") + command.arguments.value(0),
             MsgButtons::Ok, MsgIcon::Information);
         return;
     }
     command.setMetadataCodeset(verdict.codeset);
     if (const std::optional<QString> problem = RecorderProblem(command)) {
-        m_platform.messages.show(this, cannot + *problem, MsgButtons::Ok, MsgIcon::Exclamation);
+        m_platform.messages.show(this, kCannotRecord + *problem, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
 
@@ -154,7 +159,7 @@ void Form1::startRecorder(RecorderCommand command, const QString& station, const
     QString error;
     qint64 pid = 0;
     if (!m_platform.launcher.startDetached(request, &error, &pid)) {
-        m_platform.messages.show(this, cannot + error, MsgButtons::Ok, MsgIcon::Exclamation);
+        m_platform.messages.show(this, kCannotRecord + error, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     // Kept so 録音一覧 can show and stop it, also after this program ended and started again.
