@@ -67,8 +67,9 @@ void MDIForm1::WatchRecordings()
 {
     if (!recIndicator)
         return;
+    const QList<Recording> running = m_platform.recordings.running();
     QMap<QString, QString> now;
-    for (const Recording& r : m_platform.recordings.running())
+    for (const Recording& r : running)
         now.insert(r.id, r.station);
     for (auto it = m_watched.cbegin(); it != m_watched.cend(); ++it) {
         if (now.contains(it.key()) || m_stoppedByUser.remove(it.key()))
@@ -82,13 +83,13 @@ void MDIForm1::WatchRecordings()
     recIndicator->setText(QStringLiteral("● 録音中 %1").arg(now.size()));
     recIndicator->setAccessibleName(recIndicator->text());
     recIndicator->setVisible(!now.isEmpty());
-    // Nothing to watch, nothing read.
+    // Nothing to watch, nothing read; while recordings run, this also keeps 録音一覧 current.
     if (now.isEmpty())
         m_recWatch->stop();
     else if (!m_recWatch->isActive())
         m_recWatch->start();
     if (m_recordings && m_recordings->isVisible())
-        m_recordings->refresh();
+        m_recordings->refresh(running);
 }
 
 } // namespace sora

@@ -13,15 +13,12 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace sora {
 
 namespace {
-
-constexpr int kRefreshMs = 2000;
 
 QString elapsed(qint64 seconds)
 {
@@ -59,8 +56,7 @@ QString RecordingDetails(const Recording& recording, const QDateTime& now)
 }
 
 RecordingsWindow::RecordingsWindow(Platform& platform)
-    : QWidget(nullptr, Qt::Window), m_platform(platform), m_refresh(new QTimer(this)),
-      m_rows(new QVBoxLayout), m_empty(new QLabel(QStringLiteral("録音していません。")))
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_rows(new QVBoxLayout), m_empty(new QLabel(QStringLiteral("録音していません。")))
 {
     setWindowTitle(caption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
@@ -76,31 +72,16 @@ RecordingsWindow::RecordingsWindow(Platform& platform)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
     resize(520, 320);
-    m_refresh->setInterval(kRefreshMs);
-    connect(m_refresh, &QTimer::timeout, this, &RecordingsWindow::refresh);
-    connect(&m_platform.recordings, &Recordings::changed, this, [this] {
-        if (isVisible())
-            refresh();
-    });
 }
 
 void RecordingsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    refresh();
-    m_refresh->start();
+    refresh(m_platform.recordings.running());
 }
 
-void RecordingsWindow::hideEvent(QHideEvent* event)
+void RecordingsWindow::refresh(const QList<Recording>& recordings)
 {
-    // Nothing read while nobody looks.
-    m_refresh->stop();
-    QWidget::hideEvent(event);
-}
-
-void RecordingsWindow::refresh()
-{
-    const QList<Recording> recordings = m_platform.recordings.running();
     QStringList ids;
     for (const Recording& r : recordings)
         ids.append(r.id);
@@ -161,7 +142,7 @@ void RecordingsWindow::stop(const Recording& recording)
     if (!m_platform.recordings.stop(recording, &error)) {
         m_platform.messages.show(this, QStringLiteral("録音を停止できません。\r\n") + error, MsgButtons::Ok,
                                  MsgIcon::Information);
-        refresh();
+        refresh(m_platform.recordings.running());
         return;
     }
     emit stopped(recording.id);

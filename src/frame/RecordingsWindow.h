@@ -5,7 +5,6 @@
 #include <QWidget>
 
 class QLabel;
-class QTimer;
 class QVBoxLayout;
 
 namespace sora {
@@ -13,7 +12,8 @@ namespace sora {
 struct Platform;
 
 // 録音一覧: every recorder running from this program folder, with what it records and where,
-// and a command to stop it and one to open its folder. Reads the machine only while shown.
+// and a command to stop it and one to open its folder. The main window's watch over the
+// recorders keeps it current while it is shown; it reads nothing of its own.
 class RecordingsWindow final : public QWidget
 {
     Q_OBJECT
@@ -21,8 +21,8 @@ public:
     explicit RecordingsWindow(Platform& platform);
 
     static QString caption() { return QStringLiteral("録音一覧"); }
-    // Reads the running recordings again and shows them.
-    void refresh();
+    // Shows these recordings (the running ones, as just read), with their times and sizes now.
+    void refresh(const QList<Recording>& recordings);
 
 signals:
     // The user stopped this recording: its end is no surprise.
@@ -30,14 +30,12 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void rebuild(const QList<Recording>& recordings);
     void stop(const Recording& recording);
 
     Platform& m_platform;
-    QTimer* m_refresh;
     QVBoxLayout* m_rows;
     QLabel* m_empty;
     QStringList m_shownIds;
