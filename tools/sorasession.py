@@ -257,11 +257,13 @@ class WestonDesktop(Desktop):
 class DemoServer:
     """The local station directory on ports of its own (0 = any free port)."""
 
-    def __init__(self, port=0, stream_port=0, burst_seconds=None):
+    def __init__(self, port=0, stream_port=0, burst_seconds=None, extra_stations=()):
+        """extra_stations: (name, stream address) pairs of other servers, listed after the demo's own."""
         self._dir = tempfile.TemporaryDirectory(prefix="sora-demo-")
         self.log_path = Path(self._dir.name) / "requests.log"
         self.port, self.stream_port = port, stream_port
-        self.burst = [] if burst_seconds is None else ["--burst-seconds", str(burst_seconds)]
+        self.options = [] if burst_seconds is None else ["--burst-seconds", str(burst_seconds)]
+        self.options += [a for name, url in extra_stations for a in ("--extra-station", f"{name}={url}")]
         self.proc = None
 
     def __enter__(self):
@@ -276,7 +278,7 @@ class DemoServer:
         ready.unlink(missing_ok=True)
         self.proc = subprocess.Popen(
             ["python3", str(TOOLS / "demo-directory"), "--port", str(self.port), "--stream-port",
-             str(self.stream_port), "--log", str(self.log_path), "--ready-file", str(ready), *self.burst],
+             str(self.stream_port), "--log", str(self.log_path), "--ready-file", str(ready), *self.options],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(lambda: ready.exists() or self.proc.poll() is not None, 15, what="demo server")
         if self.proc.poll() is not None:
