@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/resource.h>
@@ -161,6 +162,141 @@ char* const* pointersTo(std::vector<std::string>& strings, std::vector<char*>& p
     return pointers.data();
 }
 
+// Why the request cannot be started as it stands, before anything is made for it.
+std::optional<QString> requestProblem(const LaunchRequest& request)
+{
+    const QString& directory = request.workingDirectory;
+    if (directory.isEmpty() || !QFileInfo(directory).isDir())
+        return QStringLiteral("作業フォルダがありません。\r\n") + directory;
+    const QFileInfo program(QDir(directory), request.program);
+    if (request.program.isEmpty() || !program.isFile() || !program.isExecutable())
+        return QStringLiteral("プログラムが見つからないか、実行できません。\r\n") +
+               QDir::cleanPath(program.filePath());
+    // exec takes each argument up to its first NUL: one would silently cut it short.
+    for (const QString& argument : request.arguments + QStringList{request.program, request.title})
+        if (argument.contains(QChar(u'\0')))
+            return QStringLiteral("引数に使えない文字が含まれています。");
+    for (const QString& entry : request.environment)
+        if (entry.indexOf(u'=') <= 0 || entry.contains(QChar(u'\0')))
+            return QStringLiteral("環境変数の指定が正しくありません。\r\n") + entry;
+    return std::nullopt;
+}
+
+// The program as the command line names it: a name without "/" would be looked up on PATH by
+// the terminal; ours always names a file.
+QString programName(const LaunchRequest& request)
+{
+    return request.program.contains(u'/') ? request.program : QStringLiteral("./") + request.program;
+}
+
+// The terminal window's title: the request's, else the program's name.
+QString windowTitle(const LaunchRequest& request)
+{
+    QString title = request.title.isEmpty() ? programName(request) : request.title;
+    // A control character would end the title sequence of terminalCommand early.
+    title.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return title;
+}
+
+// The command line that shows the program in `terminal`, or runs it alone when that is empty.
+QStringList commandLine(const LaunchRequest& request, const QString& terminal)
+{
+    if (terminal.isEmpty())
+        return QStringList{programName(request)} + request.arguments;
+    // Iconic: it starts minimised, for the user to look at or close to stop the program. The
+    // terminal execs the words after -e directly; only a lone word that fails to exec would go
+    // to a shell, and the program was found executable before.
+    const QString title = windowTitle(request);
+    // -T sets only the legacy window name, which taskbars no longer read; the title sequence,
+    // sent by a shell that then becomes the program, also sets _NET_WM_NAME in UTF-8. The
+    // title reaches the shell as $0, never as code.
+    return QStringList{terminal,
+                       QStringLiteral("-iconic"),
+                       QStringLiteral("-xrm"),
+                       QStringLiteral("*utf8Title: true"),
+                       QStringLiteral("-T"),
+                       title,
+                       QStringLiteral("-n"),
+                       title,
+                       QStringLiteral("-e"),
+                       QStringLiteral("/bin/sh"),
+                       QStringLiteral("-c"),
+                       QStringLiteral("printf '\\033]0;%s\\007' \"$0\"; exec \"$@\""),
+                       title,
+                       programName(request)} +
+           request.arguments;
+}
+
+// Our environment with the request's entries set over it.
+std::vector<std::string> childEnvironment(const LaunchRequest& request)
+{
+    std::vector<std::string> extra;
+    for (const QString& entry : request.environment)
+        extra.push_back(QFile::encodeName(entry).toStdString());
+    return environmentWith(extra);
+}
+
+// The program's standard input (/dev/null) and output: the log when no terminal shows it, else
+// /dev/null. Why not, when one cannot be opened.
+std::optional<QString> openStandardFiles(ChildPlan& plan, const LaunchRequest& request, bool inTerminal,
+                                         const QStringList& argv)
+{
+    plan.in = openCloseOnExec(QStringLiteral("/dev/null"), O_RDONLY);
+    if (inTerminal || request.logFile.isEmpty()) {
+        plan.out = openCloseOnExec(QStringLiteral("/dev/null"), O_WRONLY);
+        return std::nullopt;
+    }
+    plan.out = openCloseOnExec(QDir(request.workingDirectory).filePath(request.logFile),
+                               O_WRONLY | O_CREAT | O_APPEND);
+    if (plan.out < 0) {
+        const int err = errno;
+        if (plan.in >= 0)
+            ::close(plan.in);
+        return reason(QStringLiteral("ログファイルを開けません。\r\n") + request.logFile, err);
+    }
+    // One line per start, so the runs in the log can be told apart; on a line of its own, as a
+    // recorder's progress display may have left the last line open.
+    const QByteArray header = QByteArray(::lseek(plan.out, 0, SEEK_END) > 0 ? "\n" : "") +
+                              QFile::encodeName(QDateTime::currentDateTime().toString(Qt::ISODate) + u' ' +
+                                                argv.join(u' ') + u'\n');
+    [[maybe_unused]] const ssize_t n =
+        ::write(plan.out, header.constData(), static_cast<size_t>(header.size()));
+    return std::nullopt;
+}
+
+// Reads the child's reports to their end: the program's id, then a failure if exec was not
+// reached. The failed step, or nothing once exec succeeded.
+std::optional<Report> readReports(int readEnd, qint64* pid)
+{
+    Report r{};
+    ssize_t got;
+    do {
+        while ((got = ::read(readEnd, &r, sizeof r)) < 0 && errno == EINTR) {
+        }
+        if (got == static_cast<ssize_t>(sizeof r) && r.step == Step::Started && pid)
+            *pid = r.error;
+    } while (got == static_cast<ssize_t>(sizeof r) && r.step == Step::Started);
+    if (got <= 0)
+        return std::nullopt;
+    return r;
+}
+
+// What a failed step means to the user.
+QString failure(const Report& r, const QString& directory, const std::string& path)
+{
+    switch (r.step) {
+    case Step::Session:
+    case Step::Fork:
+        return reason(QStringLiteral("プロセスを作成できません。"), r.error);
+    case Step::Directory:
+        return reason(QStringLiteral("作業フォルダに移れません。\r\n") + directory, r.error);
+    case Step::Exec:
+    case Step::Started:
+        break;
+    }
+    return reason(QStringLiteral("プログラムを起動できません。\r\n") + QString::fromStdString(path), r.error);
+}
+
 } // namespace
 
 DetachedProcessLauncher::DetachedProcessLauncher() : m_lookUp(true) {}
@@ -189,93 +325,27 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
             *error = why;
         return false;
     };
+    if (const std::optional<QString> problem = requestProblem(request))
+        return fail(*problem);
 
-    const QString directory = request.workingDirectory;
-    if (directory.isEmpty() || !QFileInfo(directory).isDir())
-        return fail(QStringLiteral("作業フォルダがありません。\r\n") + directory);
-    const QFileInfo program(QDir(directory), request.program);
-    if (request.program.isEmpty() || !program.isFile() || !program.isExecutable())
-        return fail(QStringLiteral("プログラムが見つからないか、実行できません。\r\n") +
-                    QDir::cleanPath(program.filePath()));
-    // exec takes each argument up to its first NUL: one would silently cut it short.
-    for (const QString& argument : request.arguments + QStringList{request.program, request.title})
-        if (argument.contains(QChar(u'\0')))
-            return fail(QStringLiteral("引数に使えない文字が含まれています。"));
-    std::vector<std::string> extraEnvironment;
-    for (const QString& entry : request.environment) {
-        if (entry.indexOf(u'=') <= 0 || entry.contains(QChar(u'\0')))
-            return fail(QStringLiteral("環境変数の指定が正しくありません。\r\n") + entry);
-        extraEnvironment.push_back(QFile::encodeName(entry).toStdString());
-    }
-
+    // Everything the child needs is made here, before fork.
     ChildPlan plan;
-    plan.directory = QFile::encodeName(directory).toStdString();
-    // A name without "/" would be looked up on PATH by the terminal; ours always names a file.
-    const QString programName =
-        request.program.contains(u'/') ? request.program : QStringLiteral("./") + request.program;
-    QStringList argv;
+    plan.directory = QFile::encodeName(request.workingDirectory).toStdString();
     const QString shownIn = terminal();
-    if (!shownIn.isEmpty()) {
-        // Iconic: it starts minimised, for the user to look at or close to stop the program. The
-        // terminal execs the words after -e directly; only a lone word that fails to exec would go
-        // to a shell, and the program was found executable above.
-        QString title = request.title.isEmpty() ? programName : request.title;
-        // A control character would end the title sequence below early.
-        title.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
-        // -T sets only the legacy window name, which taskbars no longer read; the title sequence,
-        // sent by a shell that then becomes the program, also sets _NET_WM_NAME in UTF-8. The
-        // title reaches the shell as $0, never as code.
-        argv = QStringList{shownIn,
-                           QStringLiteral("-iconic"),
-                           QStringLiteral("-xrm"),
-                           QStringLiteral("*utf8Title: true"),
-                           QStringLiteral("-T"),
-                           title,
-                           QStringLiteral("-n"),
-                           title,
-                           QStringLiteral("-e"),
-                           QStringLiteral("/bin/sh"),
-                           QStringLiteral("-c"),
-                           QStringLiteral("printf '\\033]0;%s\\007' \"$0\"; exec \"$@\""),
-                           title,
-                           programName} +
-               request.arguments;
-        plan.path = QFile::encodeName(shownIn).toStdString();
-    } else {
-        argv = QStringList{programName} + request.arguments;
-        plan.path = QFile::encodeName(programName).toStdString();
-    }
-    for (const QString& a : std::as_const(argv))
+    const QStringList argv = commandLine(request, shownIn);
+    plan.path = QFile::encodeName(argv.first()).toStdString();
+    for (const QString& a : argv)
         plan.argv.push_back(QFile::encodeName(a).toStdString());
     std::vector<char*> argp;
     char* const* const argvPointers = pointersTo(plan.argv, argp);
-    plan.environment = environmentWith(extraEnvironment);
+    plan.environment = childEnvironment(request);
     std::vector<char*> envp;
     char* const* const envPointers = pointersTo(plan.environment, envp);
-
     struct rlimit limit = {};
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
         plan.maxFd = limit.rlim_cur;
-
-    plan.in = openCloseOnExec(QStringLiteral("/dev/null"), O_RDONLY);
-    if (shownIn.isEmpty() && !request.logFile.isEmpty()) {
-        plan.out = openCloseOnExec(QDir(directory).filePath(request.logFile), O_WRONLY | O_CREAT | O_APPEND);
-        if (plan.out < 0) {
-            const int err = errno;
-            if (plan.in >= 0)
-                ::close(plan.in);
-            return fail(reason(QStringLiteral("ログファイルを開けません。\r\n") + request.logFile, err));
-        }
-        // One line per start, so the runs in the log can be told apart; on a line of its own, as a
-        // recorder's progress display may have left the last line open.
-        const QByteArray header = QByteArray(::lseek(plan.out, 0, SEEK_END) > 0 ? "\n" : "") +
-                                  QFile::encodeName(QDateTime::currentDateTime().toString(Qt::ISODate) +
-                                                    u' ' + argv.join(u' ') + u'\n');
-        [[maybe_unused]] const ssize_t n =
-            ::write(plan.out, header.constData(), static_cast<size_t>(header.size()));
-    } else {
-        plan.out = openCloseOnExec(QStringLiteral("/dev/null"), O_WRONLY);
-    }
+    if (const std::optional<QString> problem = openStandardFiles(plan, request, !shownIn.isEmpty(), argv))
+        return fail(*problem);
 
     int pipeFds[2];
     if (plan.in < 0 || plan.out < 0 || ::pipe2(pipeFds, O_CLOEXEC) < 0) {
@@ -298,33 +368,12 @@ bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QStrin
         ::close(readEnd);
         return fail(reason(QStringLiteral("プロセスを作成できません。"), forkError));
     }
-
     // The first child ends as soon as it has forked the program off; only it is waited for.
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
-    Report r{};
-    ssize_t got;
-    do {
-        while ((got = ::read(readEnd, &r, sizeof r)) < 0 && errno == EINTR) {
-        }
-        if (got == static_cast<ssize_t>(sizeof r) && r.step == Step::Started && pid)
-            *pid = r.error;
-    } while (got == static_cast<ssize_t>(sizeof r) && r.step == Step::Started);
+    const std::optional<Report> failed = readReports(readEnd, pid);
     ::close(readEnd);
-    if (got <= 0)
-        return true;
-    switch (r.step) {
-    case Step::Session:
-    case Step::Fork:
-        return fail(reason(QStringLiteral("プロセスを作成できません。"), r.error));
-    case Step::Directory:
-        return fail(reason(QStringLiteral("作業フォルダに移れません。\r\n") + directory, r.error));
-    case Step::Exec:
-    case Step::Started:
-        break;
-    }
-    return fail(reason(QStringLiteral("プログラムを起動できません。\r\n") + QString::fromStdString(plan.path),
-                       r.error));
+    return failed ? fail(failure(*failed, request.workingDirectory, plan.path)) : true;
 }
 
 } // namespace sora
