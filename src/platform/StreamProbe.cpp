@@ -1,10 +1,11 @@
 #include "StreamProbe.h"
 
+#include <QList>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <memory>
+#include <utility>
 
 namespace sora {
 
@@ -14,29 +15,6 @@ constexpr int kMaxBytes = 64 * 1024;
 constexpr int kMaxMs = 5000;
 // Enough audio to read the first Ogg page (its header and the codec's first packet).
 constexpr int kAudioWanted = 4096;
-
-// Parses the header block (status line and fields, CR LF separated) into `reply`.
-void readHeaders(const QByteArray& block, ProbeReply& reply)
-{
-    const QList<QByteArray> lines = block.split('\n');
-    reply.statusLine = lines.value(0).trimmed();
-    // "HTTP/1.0 200 OK" or "ICY 200 OK"
-    reply.status = reply.statusLine.split(' ').value(1).toInt();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray key = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (key == "content-type")
-            reply.contentType = value.toLower();
-        else if (key == "icy-name")
-            reply.icyName = value;
-        else if (key == "icy-metaint")
-            reply.metaInt = value.toInt();
-    }
-}
 
 // Whether the body holds what the check needs: the first metadata block where there is one,
 // and some audio.
@@ -55,97 +33,169 @@ bool enough(const ProbeReply& reply)
            (size - (blockEnd - reply.metaInt) >= kAudioWanted || reply.metaInt >= kAudioWanted);
 }
 
-QString socketError(QAbstractSocket::SocketError error, const QString& text)
+// One listen to one stream. It reports once, to `done` while its context lives, and then
+// deletes itself.
+class ProbeRun final : public QObject
 {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return QStringLiteral("放送のサーバーに接続を拒否されました。");
-    case QAbstractSocket::HostNotFoundError:
-        return QStringLiteral("放送のサーバーが見つかりません。");
-    case QAbstractSocket::NetworkError:
-        return QStringLiteral("放送のサーバーに到達できません。");
-    case QAbstractSocket::SocketTimeoutError:
-        return QStringLiteral("放送のサーバーから応答がありません。");
-    case QAbstractSocket::RemoteHostClosedError:
-        return QStringLiteral("放送のサーバーが応答せずに接続を閉じました。");
-    default:
-        return QStringLiteral("放送のサーバーに接続できません（") + text + QStringLiteral("）。");
+public:
+    ProbeRun(const QUrl& address, QObject* context, std::function<void(const ProbeReply&)> done)
+        : m_address(address), m_context(context), m_done(std::move(done))
+    {
+        connect(&m_socket, &QTcpSocket::connected, this, &ProbeRun::sendRequest);
+        connect(&m_socket, &QTcpSocket::readyRead, this, &ProbeRun::readReply);
+        connect(&m_socket, &QTcpSocket::errorOccurred, this, &ProbeRun::failed);
+        connect(&m_timer, &QTimer::timeout, this, &ProbeRun::finish);
+        // Nobody left to tell: the connection closes at once.
+        if (context)
+            connect(context, &QObject::destroyed, this, &ProbeRun::abandon);
+        m_timer.setSingleShot(true);
+        m_timer.start(kMaxMs);
+        m_socket.connectToHost(address.host(), static_cast<quint16>(address.port(80)));
     }
-}
+
+private:
+    void sendRequest()
+    {
+        QByteArray path = m_address.path(QUrl::FullyEncoded).toLatin1();
+        if (path.isEmpty())
+            path = "/";
+        if (m_address.hasQuery())
+            path += '?' + m_address.query(QUrl::FullyEncoded).toLatin1();
+        const QByteArray host =
+            m_address.host(QUrl::FullyEncoded).toLatin1() +
+            (m_address.port() > 0 ? ':' + QByteArray::number(m_address.port()) : QByteArray());
+        m_socket.write("GET " + path + " HTTP/1.0\r\nHost: " + host +
+                       "\r\nUser-Agent: SoraWindowEX\r\nIcy-MetaData: 1\r\nAccept: */*\r\n\r\n");
+    }
+
+    void readReply()
+    {
+        if (m_reply.headersArrived) {
+            m_reply.body += m_socket.readAll();
+        } else {
+            m_head += m_socket.readAll();
+            std::optional<ProbeReply> head = ParseResponseHead(m_head);
+            if (!head) {
+                // No head this long is no response anyone could read.
+                if (m_head.size() > kMaxBytes)
+                    finish();
+                return;
+            }
+            m_reply = std::move(*head);
+            m_head.clear();
+            // An error, a redirection or a page, not a stream: the head says all there is.
+            if (m_reply.status != 200 || IsWebPage(m_reply.contentType))
+                return finish();
+        }
+        if (m_reply.body.size() > kMaxBytes)
+            m_reply.body.truncate(kMaxBytes);
+        if (enough(m_reply))
+            finish();
+    }
+
+    void failed(QAbstractSocket::SocketError error)
+    {
+        if (!m_reply.headersArrived)
+            m_reply.failure = error == QAbstractSocket::ConnectionRefusedError ? ProbeReply::Failure::Refused
+                              : error == QAbstractSocket::HostNotFoundError
+                                  ? ProbeReply::Failure::HostNotFound
+                                  : ProbeReply::Failure::Other;
+        finish();
+    }
+
+    void abandon()
+    {
+        m_done = nullptr;
+        finish();
+    }
+
+    void finish()
+    {
+        if (m_finished)
+            return;
+        m_finished = true;
+        m_timer.stop();
+        m_socket.disconnect(this);
+        m_socket.abort();
+        deleteLater();
+        if (!m_reply.headersArrived && m_reply.failure == ProbeReply::Failure::None)
+            m_reply.failure = ProbeReply::Failure::Other;
+        if (m_context && m_done)
+            std::exchange(m_done, nullptr)(m_reply);
+    }
+
+    const QUrl m_address;
+    QPointer<QObject> m_context;
+    std::function<void(const ProbeReply&)> m_done;
+    QTcpSocket m_socket;
+    QTimer m_timer;
+    QByteArray m_head; // what came before the head was whole
+    ProbeReply m_reply;
+    bool m_finished = false;
+};
 
 } // namespace
 
+std::optional<ProbeReply> ParseResponseHead(const QByteArray& received)
+{
+    // The first blank line ends the head, whichever line ending the server uses (some mix them).
+    qsizetype end = -1;
+    qsizetype bodyStart = 0;
+    for (qsizetype lineStart = 0, nl; (nl = received.indexOf('\n', lineStart)) >= 0; lineStart = nl + 1) {
+        if (nl == lineStart || (nl == lineStart + 1 && received.at(lineStart) == '\r')) {
+            end = lineStart;
+            bodyStart = nl + 1;
+            break;
+        }
+    }
+    if (end < 0)
+        return std::nullopt;
+
+    ProbeReply reply;
+    reply.headersArrived = true;
+    reply.body = received.mid(bodyStart);
+    const QList<QByteArray> lines = received.left(end).split('\n');
+    reply.statusLine = lines.value(0).trimmed();
+    // "HTTP/1.1 200 OK" or "ICY 200 OK"
+    reply.status = reply.statusLine.simplified().split(' ').value(1).toInt();
+
+    // Fields in order, a folded line (one that starts with a blank) joined to the one before.
+    QList<std::pair<QByteArray, QByteArray>> fields;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if ((line.startsWith(' ') || line.startsWith('\t')) && !fields.isEmpty()) {
+            QByteArray& value = fields.last().second;
+            value = (value + ' ' + line.trimmed()).trimmed();
+            continue;
+        }
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            fields.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+    }
+    // The first of each field counts.
+    for (auto it = fields.crbegin(); it != fields.crend(); ++it) {
+        const auto& [key, value] = *it;
+        if (key == "content-type")
+            reply.contentType = value.toLower();
+        else if (key == "icy-name")
+            reply.icyName = value;
+        else if (key == "icy-metaint")
+            reply.metaInt = qMax(0, value.toInt());
+        else if (key == "location")
+            reply.location = value;
+    }
+    return reply;
+}
+
+bool IsWebPage(const QByteArray& contentType)
+{
+    const QByteArray type = contentType.split(';').value(0).trimmed().toLower();
+    return type == "text/html" || type == "application/xhtml+xml";
+}
+
 void TcpStreamProbe::probe(const QUrl& address, QObject* context, std::function<void(const ProbeReply&)> done)
 {
-    auto* socket = new QTcpSocket;
-    auto* timer = new QTimer(socket);
-    auto reply = std::make_shared<ProbeReply>();
-    auto headerBuffer = std::make_shared<QByteArray>();
-    QPointer<QObject> guard(context);
-
-    auto finish = [socket, reply, guard, done](const QString& error) {
-        if (socket->property("finished").toBool())
-            return;
-        socket->setProperty("finished", true);
-        socket->disconnect();
-        socket->abort();
-        socket->deleteLater();
-        if (!reply->headersArrived && reply->error.isEmpty())
-            reply->error = error;
-        if (guard)
-            done(*reply);
-    };
-
-    QObject::connect(socket, &QTcpSocket::connected, socket, [socket, address] {
-        QByteArray path = address.path(QUrl::FullyEncoded).toLatin1();
-        if (path.isEmpty())
-            path = "/";
-        if (address.hasQuery())
-            path += '?' + address.query(QUrl::FullyEncoded).toLatin1();
-        const QByteArray host =
-            address.host(QUrl::FullyEncoded).toLatin1() +
-            (address.port() > 0 ? ':' + QByteArray::number(address.port()) : QByteArray());
-        socket->write("GET " + path + " HTTP/1.0\r\nHost: " + host +
-                      "\r\nUser-Agent: SoraWindowEX\r\nIcy-MetaData: 1\r\nAccept: */*\r\n\r\n");
-    });
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, reply, headerBuffer, finish] {
-        const QByteArray data = socket->readAll();
-        if (!reply->headersArrived) {
-            headerBuffer->append(data);
-            const qsizetype end = headerBuffer->indexOf("\r\n\r\n");
-            const qsizetype endLf = headerBuffer->indexOf("\n\n");
-            const qsizetype cut = end >= 0 ? end : endLf;
-            if (cut < 0) {
-                if (headerBuffer->size() > kMaxBytes)
-                    finish(QStringLiteral("放送のサーバーの応答を読み取れません。"));
-                return;
-            }
-            readHeaders(headerBuffer->left(cut), *reply);
-            reply->headersArrived = true;
-            reply->body = headerBuffer->mid(cut + (end >= 0 ? 4 : 2));
-            headerBuffer->clear();
-            // An error or a page, not a stream: the headers say all there is.
-            const bool audio = reply->contentType.isEmpty() || reply->contentType.startsWith("audio/") ||
-                               reply->contentType.startsWith("application/ogg");
-            if (reply->status != 200 || !audio)
-                return finish(QString());
-        } else {
-            reply->body.append(data);
-        }
-        if (reply->body.size() > kMaxBytes)
-            reply->body.truncate(kMaxBytes);
-        if (enough(*reply))
-            finish(QString());
-    });
-    QObject::connect(
-        socket, &QTcpSocket::errorOccurred, socket,
-        [socket, finish](QAbstractSocket::SocketError e) { finish(socketError(e, socket->errorString())); });
-    QObject::connect(timer, &QTimer::timeout, socket,
-                     [finish] { finish(QStringLiteral("放送のサーバーから応答がありません。")); });
-    timer->setSingleShot(true);
-    timer->start(kMaxMs);
-    const int port = address.port(80);
-    socket->connectToHost(address.host(), static_cast<quint16>(port));
+    new ProbeRun(address, context, std::move(done));
 }
 
 } // namespace sora

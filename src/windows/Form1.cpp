@@ -116,7 +116,7 @@ void Form1::cmdRec_Click()
                                                          m_platform.program.folder(), gRecFolder);
 
     if (const std::optional<QString> problem =
-            StationValueProblem(command.serv, command.port, command.mount)) {
+            StationValueProblem(command.serv, command.port)) {
         m_platform.messages.show(this, kCannotRecord + *problem, MsgButtons::Ok, MsgIcon::Information);
         return;
     }

@@ -7,7 +7,7 @@
 
 namespace sora {
 
-std::optional<QString> StationValueProblem(const QString& serv, const QString& port, const QString& mount)
+std::optional<QString> StationValueProblem(const QString& serv, const QString& port)
 {
     if (serv.isEmpty())
         return QStringLiteral("放送局のアドレスにサーバー名（serv）がありません。");
@@ -20,8 +20,6 @@ std::optional<QString> StationValueProblem(const QString& serv, const QString& p
     if (!number || !digits || value < 1 || value > 65535)
         return QStringLiteral("放送局のアドレスのポート番号（port）「") + port +
                QStringLiteral("」は 1～65535 の数ではありません。");
-    if (mount.isEmpty())
-        return QStringLiteral("放送局のアドレスにマウントポイント（mount）がありません。");
     return std::nullopt;
 }
 
@@ -79,21 +77,30 @@ ProbeVerdict JudgeProbe(const ProbeReply& reply)
 {
     ProbeVerdict v;
     if (!reply.headersArrived) {
-        v.problem =
-            reply.error.isEmpty() ? QStringLiteral("放送のサーバーから応答がありません。") : reply.error;
+        if (reply.failure == ProbeReply::Failure::Refused)
+            v.problem = QStringLiteral("放送のサーバーに接続を拒否されました。");
+        else if (reply.failure == ProbeReply::Failure::HostNotFound)
+            v.problem = QStringLiteral("放送のサーバーが見つかりません。");
         return v;
     }
-    // A redirection is no error: the recorder follows it, and what it leads to is its own to judge.
-    if (reply.status >= 300 && reply.status < 400)
+    if (reply.status >= 300 && reply.status < 400) {
+        // The recorder follows a redirection, but it has no TLS: one to https:// makes it crash.
+        if (reply.location.trimmed().toLower().startsWith("https://"))
+            v.problem =
+                QStringLiteral("この放送は https:// のアドレスへ転送されます（") +
+                QString::fromLatin1(reply.location) +
+                QStringLiteral("）。録音プログラム streamripper 1.64.6 は TLS（https）の放送で異常終了"
+                               "するため、録音できません。");
         return v;
-    if (reply.status != 200) {
+    }
+    if (reply.status >= 400 && reply.status < 600) {
         v.problem = QStringLiteral("放送のサーバーがエラーを返しました（") +
                     QString::fromLatin1(reply.statusLine) + QStringLiteral("）。");
         return v;
     }
-    const QByteArray type = reply.contentType.split(';').value(0).trimmed();
-    if (!type.isEmpty() && !type.startsWith("audio/") && type != "application/ogg") {
-        v.problem = QStringLiteral("この放送のアドレスは音声ではありません（") + QString::fromLatin1(type) +
+    if (IsWebPage(reply.contentType)) {
+        v.problem = QStringLiteral("この放送のアドレスは音声ではなくウェブページです（") +
+                    QString::fromLatin1(reply.contentType.split(';').value(0).trimmed()) +
                     QStringLiteral("）。");
         return v;
     }

@@ -12,8 +12,9 @@
 namespace sora {
 
 // What is wrong with a station page's stream values (Japanese, one line, for the user), or
-// nothing: serv, port and mount must be there and the port a number from 1 to 65535.
-std::optional<QString> StationValueProblem(const QString& serv, const QString& port, const QString& mount);
+// nothing: serv and port must be there and the port a number from 1 to 65535. No mount is
+// needed: a server's root is a stream address too.
+std::optional<QString> StationValueProblem(const QString& serv, const QString& port);
 
 // The character set the recorder is told the station's titles come in: "UTF-8" for bytes that
 // are valid UTF-8 (ASCII and nothing included), else code page 932, as old Japanese encoders send.
@@ -39,7 +40,8 @@ struct StreamStart
 StreamStart SplitIcy(const QByteArray& body, int metaInt);
 
 // What a probe found: why the recorder must not start (Japanese, for the user), else the
-// character set of the station's titles.
+// character set of the station's titles. Only what the recorder certainly cannot record is
+// refused; a slow or unclear answer is the recorder's to try.
 struct ProbeVerdict
 {
     std::optional<QString> problem;

@@ -7,20 +7,19 @@
 
 using namespace sora;
 
-TEST(RecordingCheck, StationValuesMustBeThereWithAPortFrom1To65535)
+TEST(RecordingCheck, StationValuesNeedAServerAndAPortFrom1To65535)
 {
-    EXPECT_FALSE(StationValueProblem("s", "8000", "/m"));
-    EXPECT_FALSE(StationValueProblem("s", "1", "/m"));
-    EXPECT_FALSE(StationValueProblem("s", "65535", "/m"));
-    const auto says = [](const QString& serv, const QString& port, const QString& mount, const char* what) {
-        const std::optional<QString> problem = StationValueProblem(serv, port, mount);
+    EXPECT_FALSE(StationValueProblem("s", "8000"));
+    EXPECT_FALSE(StationValueProblem("s", "1"));
+    EXPECT_FALSE(StationValueProblem("s", "65535"));
+    const auto says = [](const QString& serv, const QString& port, const char* what) {
+        const std::optional<QString> problem = StationValueProblem(serv, port);
         return problem && problem->contains(QString::fromUtf8(what));
     };
-    EXPECT_TRUE(says("", "8000", "/m", "serv"));
-    EXPECT_TRUE(says("s", "", "/m", "（port）がありません"));
-    EXPECT_TRUE(says("s", "8000", "", "mount"));
+    EXPECT_TRUE(says("", "8000", "serv"));
+    EXPECT_TRUE(says("s", "", "（port）がありません"));
     for (const char* port : {"0", "65536", "-1", "+80", " 80", "80a", "&mount=/m", "99999999999"})
-        EXPECT_TRUE(says("s", port, "/m", "1～65535")) << port;
+        EXPECT_TRUE(says("s", port, "1～65535")) << port;
 }
 
 TEST(RecordingCheck, TitlesThatAreNotUtf8AreTakenAsCodePage932)
@@ -76,23 +75,77 @@ ProbeReply reply(const QByteArray& type, const QByteArray& body, int metaInt = 0
 
 } // namespace
 
-TEST(RecordingCheck, AProbeRefusesWhatTheRecorderCannotTakeAndFindsTheTitlesCharacterSet)
+TEST(RecordingCheck, TheResponseHeadIsReadAsStreamServersSendIt)
 {
-    ProbeReply refused;
-    refused.error = QStringLiteral("放送のサーバーに接続を拒否されました。");
-    EXPECT_EQ(JudgeProbe(refused).problem, refused.error);
-    ProbeReply missing = reply("text/html", "");
-    missing.status = 404;
-    missing.statusLine = "HTTP/1.0 404 Not Found";
-    EXPECT_TRUE(JudgeProbe(missing).problem->contains("404 Not Found"));
-    missing.status = 302;
-    EXPECT_FALSE(JudgeProbe(missing).problem);
-    EXPECT_TRUE(JudgeProbe(reply("text/html; charset=utf-8", "<html>")).problem->contains("text/html"));
-    EXPECT_TRUE(JudgeProbe(reply("application/ogg", oggPage("OpusHead"))).problem->contains("Opus"));
-    EXPECT_TRUE(JudgeProbe(reply("audio/ogg", oggPage("\x7f"
-                                                      "FLAC")))
-                    .problem->contains("FLAC"));
-    EXPECT_FALSE(JudgeProbe(reply("audio/ogg", oggPage("\1vorbis"))).problem);
+    EXPECT_FALSE(ParseResponseHead("ICY 200 OK\r\nicy-name: A\r\n"));
+    EXPECT_FALSE(ParseResponseHead(""));
+
+    // ICY, odd case, a bare LF, a folded name; the audio that came in the same packet is the body.
+    std::optional<ProbeReply> r = ParseResponseHead("ICY 200 OK\r\nCONTENT-Type: Audio/MPEG\r\n"
+                                                    "icy-Name:  Kiri\r\n   FM \r\nIcy-MetaInt:8192\n"
+                                                    "\r\n\xff\xfb\r\n\r\nrest");
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->headersArrived);
+    EXPECT_EQ(r->status, 200);
+    EXPECT_EQ(r->statusLine, "ICY 200 OK");
+    EXPECT_EQ(r->contentType, "audio/mpeg");
+    EXPECT_EQ(r->icyName, "Kiri FM");
+    EXPECT_EQ(r->metaInt, 8192);
+    EXPECT_EQ(r->body, "\xff\xfb\r\n\r\nrest");
+
+    r = ParseResponseHead("HTTP/1.0 200 OK\n\nOggS");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+    EXPECT_EQ(r->contentType, "");
+    EXPECT_EQ(r->body, "OggS");
+
+    // The first of a repeated field counts; a bad metaint is none.
+    r = ParseResponseHead("HTTP/1.1 302 Found\r\nLocation: https://s/m \r\nlocation: http://t/\r\n"
+                          "icy-metaint: -5\r\n\r\n");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 302);
+    EXPECT_EQ(r->location, "https://s/m");
+    EXPECT_EQ(r->metaInt, 0);
+    EXPECT_TRUE(r->body.isEmpty());
+
+    EXPECT_TRUE(IsWebPage("text/html; charset=utf-8"));
+    EXPECT_FALSE(IsWebPage("application/octet-stream"));
+    EXPECT_FALSE(IsWebPage(""));
+}
+
+TEST(RecordingCheck, AProbeRefusesOnlyWhatTheRecorderCertainlyCannotRecord)
+{
+    const auto problem = [](const QByteArray& head, const QByteArray& body = {}) {
+        return JudgeProbe(*ParseResponseHead(head + "\r\n\r\n" + body)).problem.value_or(QString());
+    };
+    ProbeReply noHead;
+    noHead.failure = ProbeReply::Failure::Refused;
+    EXPECT_EQ(JudgeProbe(noHead).problem, "放送のサーバーに接続を拒否されました。");
+    noHead.failure = ProbeReply::Failure::HostNotFound;
+    EXPECT_EQ(JudgeProbe(noHead).problem, "放送のサーバーが見つかりません。");
+    // No answer in time, or a connection closed early: the recorder tries as it would unchecked.
+    noHead.failure = ProbeReply::Failure::Other;
+    EXPECT_FALSE(JudgeProbe(noHead).problem);
+
+    EXPECT_TRUE(problem("HTTP/1.0 404 Not Found\r\nContent-Type: text/html").contains("404 Not Found"));
+    EXPECT_TRUE(problem("ICY 401 Service Unavailable").contains("ICY 401"));
+    EXPECT_TRUE(problem("HTTP/1.1 503 Busy").contains("503"));
+    EXPECT_TRUE(
+        problem("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8", "<html>").contains("text/html"));
+    const QString tls = problem("HTTP/1.1 302 Found\r\nLocation: HTTPS://s:8443/m");
+    EXPECT_TRUE(tls.contains("https://") && tls.contains("HTTPS://s:8443/m") &&
+                tls.contains("streamripper 1.64.6"))
+        << tls.toStdString();
+    EXPECT_EQ(problem("HTTP/1.1 302 Found\r\nLocation: http://s:8000/m"), "");
+    EXPECT_EQ(problem("HTTP/1.1 302 Found"), "");
+    EXPECT_EQ(problem("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream", "\xff\xfb"), "");
+    EXPECT_EQ(problem("ICY 200 OK\r\ncontent-type: text/plain"), "");
+    EXPECT_TRUE(problem("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream", oggPage("OpusHead"))
+                    .contains("Ogg Opus"));
+    EXPECT_TRUE(problem("HTTP/1.0 200 OK\r\nContent-Type: audio/ogg", oggPage("\x7f"
+                                                                              "FLAC"))
+                    .contains("FLAC"));
+    EXPECT_EQ(problem("HTTP/1.0 200 OK\r\nContent-Type: audio/ogg", oggPage("\1vorbis")), "");
 
     // A quiet stream: headers, no audio yet.
     EXPECT_EQ(JudgeProbe(reply("audio/mpeg", "")).codeset, "UTF-8");
