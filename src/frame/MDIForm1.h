@@ -19,12 +19,14 @@ class QTimer;
 namespace sora {
 
 class ChildWindow;
+class Form1;
 class Form3;
 class RecordingsWindow;
 class frmConfig;
 class frmTimeInterval;
 class StatusText;
 struct Platform;
+struct RecorderCommand;
 
 // The main window: a frame holding the player and ping windows, with the menu, the status bar
 // and the one-minute reload timer. Geometry is in twips: the outer rectangle on the screen.
@@ -53,6 +55,11 @@ public:
     RecordingsWindow* recordingsWindow() const;
     // Looks at the recorders again: the indicator's count, and what ended by itself.
     void WatchRecordings();
+    // A player window's confirmed recording: checked and started here, whether or not that
+    // window stays open.
+    void RecordStation(Form1* player, const RecorderCommand& command, const QString& station);
+    // The exit: recordings still being checked start at once rather than vanish.
+    void StartCheckedRecordings();
 
     // Closing: saves the state and ends the process.
     void MDIForm_QueryUnload();

@@ -25,6 +25,8 @@ void MDIForm1::MDIForm_QueryUnload()
         ~Reset() { flag = false; } // only a test's process end comes back through here
     } reset{m_unloading};
     emit ExitStarted();
+    // Before the window hides: a recorder that cannot start says so on it.
+    StartCheckedRecordings();
     SaveState();
     m_platform.end.end(0);
 }

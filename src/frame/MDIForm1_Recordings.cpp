@@ -6,6 +6,8 @@
 #include "platform/Platform.h"
 #include "platform/ProgramInfo.h"
 #include "platform/Recordings.h"
+#include "windows/Form1.h"
+#include "windows/RecordingStart.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -42,6 +44,20 @@ void MDIForm1::addRecordingCommands()
     connect(&m_platform.recordings, &Recordings::changed, this, &MDIForm1::WatchRecordings);
     // Recorders outlive the program: those an earlier run started are watched again.
     WatchRecordings();
+}
+
+void MDIForm1::RecordStation(Form1* player, const RecorderCommand& command, const QString& station)
+{
+    // Owned here, not by the player window: closing that window must not drop a confirmed recording.
+    auto* start = new RecordingStart(m_platform, this);
+    connect(start, &RecordingStart::checked, player, &Form1::RecordingChecked);
+    start->begin(command, station, player);
+}
+
+void MDIForm1::StartCheckedRecordings()
+{
+    for (RecordingStart* start : findChildren<RecordingStart*>(Qt::FindDirectChildrenOnly))
+        start->startNow();
 }
 
 void MDIForm1::M_Recordings_Click()

@@ -21,6 +21,10 @@ bool countTick(qint16& tickCount, qint16 interval)
 void MDIForm1::M_NewPlayerWindow_Click()
 {
     auto* w = new Form1(m_platform);
+    connect(w, &Form1::recordRequested, this,
+            [this, w](const RecorderCommand& command, const QString& station) {
+                RecordStation(w, command, station);
+            });
     addChild(w);
     w->Form_Load();
     w->show();

@@ -2,34 +2,19 @@
 
 #include "Layout.h"
 #include "UrlValue.h"
-#include "app/Cp932.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"
 #include "platform/Fonts.h"
 #include "platform/WebBrowser.h"
 
-#include "Recorder.h"
-#include "RecordingCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
-#include "platform/ProcessLauncher.h"
-#include "platform/Recordings.h"
-#include "platform/StreamProbe.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
 namespace sora {
-
-namespace {
-
-// First line of every message that says why a recording does not start.
-const QString kCannotRecord = QStringLiteral("録音を開始できません。\r\n");
-
-} // namespace
 
 Form1::Form1(Platform& platform)
     : ChildWindow(platform.browsers, caption(), defaults::PlayerGeometry), Frame1(new QFrame(client())),
@@ -61,7 +46,7 @@ void Form1::Form_Load()
     WebBrowser1->SetTop(0);
     if (gPremium) {
         lbl_title->setText(QString());
-        cmdRec->setEnabled(false);
+        setStationShown(false);
         m_rec.SetLeft(Width() - 800);
         cmdRec->setVisible(true);
     } else {
@@ -73,9 +58,8 @@ void Form1::Form_Load()
 
 void Form1::Form_Resize()
 {
-    // The button is disabled only for the probe: the station page is still open.
-    const WindowLayout l =
-        playerLayout(Width(), Height(), WindowState(), gPremium, cmdRec->isEnabled() || m_probing);
+    // The button's state as the pages set it: a check under way disables the button, not the strip.
+    const WindowLayout l = playerLayout(Width(), Height(), WindowState(), gPremium, m_stationShown);
     applyLayout(l);
     if (l.frameWidth)
         m_frame1.SetWidth(*l.frameWidth);
@@ -92,19 +76,19 @@ void Form1::WebBrowser1_DownloadComplete()
     if (WebBrowser1->LocationURL() == gUrl1) {
         lbl_title->setText(QString());
         WebBrowser1->SetTop(0);
-        cmdRec->setEnabled(false);
+        setStationShown(false);
         return;
     }
     lbl_title->setText(GetUrlValue(WebBrowser1->LocationURL(), QStringLiteral("&title=")));
     if (!lbl_title->text().isEmpty()) {
-        cmdRec->setEnabled(true);
+        setStationShown(true);
         WebBrowser1->SetTop(500);
     } else {
         WebBrowser1->SetTop(0);
     }
 }
 
-// Starts the recorder on the station the window shows.
+// Asks, then hands the station the window shows to the main window to check and record.
 void Form1::cmdRec_Click()
 {
     if (m_platform.messages.show(this, QStringLiteral("この放送を録音しますか？"), MsgButtons::YesNo,
@@ -114,65 +98,21 @@ void Form1::cmdRec_Click()
     // Read at the moment of the click: the page may have moved on since its title was shown.
     const RecorderCommand command = BuildRecorderCommand([this] { return WebBrowser1->LocationURL(); },
                                                          m_platform.program.folder(), gRecFolder);
-
-    if (const std::optional<QString> problem =
-            StationValueProblem(command.serv, command.port)) {
-        m_platform.messages.show(this, kCannotRecord + *problem, MsgButtons::Ok, MsgIcon::Information);
-        return;
-    }
-    // One short listen first, so a stream that is not there or that the recorder cannot take is
-    // told now instead of a recorder that ends at once; the window stays usable meanwhile.
-    m_probing = true;
+    m_checking = true;
     cmdRec->setEnabled(false);
-    const QString station = lbl_title->text();
-    m_platform.probe.probe(
-        QUrl(command.arguments.value(0)), this,
-        [this, command, station](const ProbeReply& reply) { startRecorder(command, station, reply); });
+    emit recordRequested(command, lbl_title->text());
 }
 
-void Form1::startRecorder(RecorderCommand command, const QString& station, const ProbeReply& reply)
+void Form1::RecordingChecked()
 {
-    m_probing = false;
-    // Back as the page now wants it: the start page disables it, any other page left it enabled.
-    cmdRec->setEnabled(!gPremium || WebBrowser1->LocationURL() != gUrl1);
-    const ProbeVerdict verdict = JudgeProbe(reply);
-    if (verdict.problem) {
-        m_platform.messages.show(
-            this, kCannotRecord + *verdict.problem + QStringLiteral("\r\n") + command.arguments.value(0),
-            MsgButtons::Ok, MsgIcon::Information);
-        return;
-    }
-    command.setMetadataCodeset(verdict.codeset);
-    if (const std::optional<QString> problem = RecorderProblem(command)) {
-        m_platform.messages.show(this, kCannotRecord + *problem, MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
+    m_checking = false;
+    cmdRec->setEnabled(m_stationShown);
+}
 
-    LaunchRequest request;
-    request.program = command.program;
-    request.arguments = command.arguments;
-    request.workingDirectory = command.workingDirectory;
-    request.title = QStringLiteral("録音: ") + (station.isEmpty() ? command.arguments.value(0) : station);
-    request.logFile = QDir(ResolvedRecFolder(command)).filePath(QStringLiteral("streamripper.log"));
-    request.environment = RecorderEnvironment();
-    // Started and forgotten: the recording goes on after this window and the program are gone.
-    QString error;
-    qint64 pid = 0;
-    if (!m_platform.launcher.startDetached(request, &error, &pid)) {
-        m_platform.messages.show(this, kCannotRecord + error, MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
-    // Kept so 録音一覧 can show and stop it, also after this program ended and started again.
-    Recording recording;
-    recording.pid = pid;
-    recording.station = station;
-    recording.address = command.arguments.value(0);
-    recording.started = QDateTime::currentDateTime();
-    recording.folder = QDir::cleanPath(ResolvedRecFolder(command));
-    // The recorder names its folder after the stream's name, in the titles' character set.
-    recording.stationFolder =
-        verdict.codeset == u"UTF-8" ? QString::fromUtf8(reply.icyName) : cp932::decode(reply.icyName);
-    m_platform.recordings.add(recording);
+void Form1::setStationShown(bool shown)
+{
+    m_stationShown = shown;
+    cmdRec->setEnabled(shown && !m_checking);
 }
 
 } // namespace sora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildWindow.h"
+#include "Recorder.h"
 #include "platform/Twips.h"
 
 class QFrame;
@@ -10,8 +11,6 @@ class QPushButton;
 namespace sora {
 
 struct Platform;
-struct ProbeReply;
-struct RecorderCommand;
 
 // The player window: a browser on the station directory and, in recording mode, a title strip
 // with the station's title and the record button.
@@ -32,18 +31,27 @@ public:
     void Form_Resize() override;
     void WebBrowser1_DownloadComplete();
     void cmdRec_Click();
+    // The check asked for by recordRequested is over: the button shows what the page says now.
+    void RecordingChecked();
 
     // Places of the strip's controls, in twips.
     const TwipsPlace& frame1Place() const { return m_frame1; }
     const TwipsPlace& titlePlace() const { return m_title; }
     const TwipsPlace& recPlace() const { return m_rec; }
 
+signals:
+    // The user confirmed a recording of `station`: its check and start are the main window's, as
+    // they must outlive this window.
+    void recordRequested(const sora::RecorderCommand& command, const QString& station);
+
 private:
-    // After the stream answered the probe: starts the recorder, or says why not.
-    void startRecorder(RecorderCommand command, const QString& station, const ProbeReply& reply);
+    void setStationShown(bool shown);
 
     Platform& m_platform;
-    bool m_probing = false;
+    // A titled station page was loaded last (the start page clears it, an untitled page leaves
+    // it): what the record button shows, except while a recording is being checked.
+    bool m_stationShown = false;
+    bool m_checking = false;
     TwipsPlace m_frame1;
     TwipsPlace m_title;
     TwipsPlace m_rec;

@@ -66,6 +66,7 @@ public:
         QString text;
         MsgButtons buttons;
         MsgIcon icon;
+        QWidget* parent;
     };
     QList<Shown> shown;
     // Answers given in turn; once they run out, OK boxes answer Ok and others No / Cancel.
@@ -74,9 +75,9 @@ public:
     // Runs while a box is up, as other events would.
     std::function<void()> whileShown;
 
-    MsgResult show(QWidget*, const QString& text, MsgButtons buttons, MsgIcon icon) override
+    MsgResult show(QWidget* parent, const QString& text, MsgButtons buttons, MsgIcon icon) override
     {
-        shown.append({text, buttons, icon});
+        shown.append({text, buttons, icon, parent});
         if (whileShown)
             whileShown();
         if (!answers.isEmpty())

@@ -27,6 +27,10 @@ class RecordingTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // Stands in for the started recorder: a process that lives until killed.
+        standIn.start("sleep", {"60"});
+        ASSERT_TRUE(standIn.waitForStarted());
+        h.launcher.nextPid = standIn.processId();
         h.enableRecording();
         QFile recorder(QDir(h.folder()).filePath("streamripper.exe"));
         recorder.setPermissions(recorder.permissions() | QFile::ExeOwner);
@@ -47,6 +51,13 @@ protected:
         player->cmdRec_Click();
     }
 
+    void TearDown() override
+    {
+        standIn.kill();
+        standIn.waitForFinished();
+    }
+
+    QProcess standIn;
     Harness h;
     Form1* player = nullptr;
     QString recFolder;
@@ -210,10 +221,6 @@ TEST_F(RecordingTest, BadValuesAndStreamsTheRecorderCannotTakeAreSaidWhileTheBut
 
 TEST_F(RecordingTest, ARunningRecordingIsListedAndItsEndIsSaid)
 {
-    QProcess recorder; // stands in for the started recorder: a process that lives until killed
-    recorder.start("sleep", {"60"});
-    ASSERT_TRUE(recorder.waitForStarted());
-    h.launcher.nextPid = recorder.processId();
     ASSERT_NE(h.main().M_Recordings, nullptr);
     EXPECT_EQ(h.main().M_Recordings->text(), "録音一覧");
     EXPECT_FALSE(h.main().recIndicator->isVisibleTo(&h.main()));
@@ -234,11 +241,94 @@ TEST_F(RecordingTest, ARunningRecordingIsListedAndItsEndIsSaid)
     EXPECT_EQ(stops.size(), 2); // 停止 and フォルダを開く
 
     h.main().mInTray = 1;
-    recorder.kill();
-    recorder.waitForFinished();
+    standIn.kill();
+    standIn.waitForFinished();
     h.main().WatchRecordings();
     EXPECT_EQ(h.main().statusText(), "録音が終了しました: Kiri%20FM");
     EXPECT_EQ(h.tray.messages, QStringList{"SoraWindowEX: 録音が終了しました: Kiri%20FM"});
     EXPECT_FALSE(h.main().recIndicator->isVisibleTo(&h.main()));
     h.main().mInTray = 0;
+}
+
+TEST_F(RecordingTest, AConfirmedRecordingOutlivesItsWindowAndTheProgram)
+{
+    h.probe.holds = true;
+    record(MsgResult::Yes);
+    EXPECT_EQ(player->cursor().shape(), Qt::BusyCursor);
+    // Closed during the check: the main window waits in its place, and the recorder starts.
+    player->close();
+    EXPECT_EQ(h.main().cursor().shape(), Qt::BusyCursor);
+    h.probe.answer();
+    EXPECT_EQ(h.main().cursor().shape(), Qt::ArrowCursor);
+    ASSERT_EQ(h.launcher.started.size(), 1);
+    EXPECT_EQ(h.recordings.running().size(), 1);
+
+    // A refusal whose window is gone is said on the main window.
+    h.main().M_NewPlayerWindow_Click();
+    auto* second = qobject_cast<Form1*>(h.main().childAt(h.main().windowCount() - 1));
+    ASSERT_NE(second, nullptr);
+    h.browser(h.main().windowCount() - 1)
+        ->userOpens("http://d/radioobx.cgi?x=1&title=K&serv=127.0.0.1&port=8001&mount=/kiri&z=");
+    h.messages.shown.clear();
+    h.messages.answers = {MsgResult::Yes};
+    second->cmdRec_Click();
+    delete second;
+    h.probe.reply.contentType = "text/html";
+    h.probe.answer();
+    ASSERT_EQ(h.messages.shown.size(), 2);
+    EXPECT_TRUE(h.messages.shown[1].text.contains("text/html"));
+    EXPECT_EQ(h.messages.shown[1].parent, &h.main());
+
+    // The program ends during a check: the recorder starts without waiting for the answer.
+    h.probe.reply.contentType = "audio/mpeg";
+    h.main().M_NewPlayerWindow_Click();
+    auto* third = qobject_cast<Form1*>(h.main().childAt(h.main().windowCount() - 1));
+    h.browser(h.main().windowCount() - 1)
+        ->userOpens("http://d/radioobx.cgi?x=1&title=K3&serv=127.0.0.1&port=8003&mount=/k&z=");
+    h.browser(h.main().windowCount() - 1)->finishLoad();
+    h.messages.answers = {MsgResult::Yes};
+    third->cmdRec_Click();
+    EXPECT_EQ(endsProcess([this] { h.main().MDIForm_QueryUnload(); }), 0);
+    ASSERT_EQ(h.launcher.started.size(), 2);
+    EXPECT_EQ(h.launcher.started[1].arguments.value(0), "http://127.0.0.1:8003/k");
+    EXPECT_EQ(h.launcher.started[1].title, "録音: K3");
+}
+
+TEST_F(RecordingTest, AfterTheCheckTheButtonAndTheLayoutFollowThePageLoadedMeanwhile)
+{
+    h.probe.holds = true;
+    record(MsgResult::Yes);
+    EXPECT_FALSE(player->cmdRec->isEnabled());
+    h.browser(1)->userOpens(gUrl1);
+    h.browser(1)->finishLoad();
+    player->Form_Resize();
+    EXPECT_EQ(player->WebBrowser1->Height(), player->Height() - 400);
+    h.probe.answer();
+    EXPECT_FALSE(player->cmdRec->isEnabled());
+    player->Form_Resize();
+    EXPECT_EQ(player->WebBrowser1->Height(), player->Height() - 400);
+
+    // A titled station page loaded during the check enables it once the check is over.
+    h.browser(1)->userOpens("http://d/radioobx.cgi?x=1&title=K&serv=127.0.0.1&port=8001&mount=/kiri&z=");
+    h.browser(1)->finishLoad();
+    record(MsgResult::Yes);
+    h.browser(1)->userOpens("http://d/radioobx.cgi?x=1&title=L&serv=127.0.0.1&port=8002&mount=/l&z=");
+    h.browser(1)->finishLoad();
+    EXPECT_FALSE(player->cmdRec->isEnabled());
+    player->Form_Resize();
+    EXPECT_EQ(player->WebBrowser1->Height(), player->Height() - 950);
+    h.probe.answer();
+    EXPECT_TRUE(player->cmdRec->isEnabled());
+    EXPECT_EQ(h.launcher.started.size(), 2);
+}
+
+TEST_F(RecordingTest, ARecordingWhoseStateCannotBeKeptRunsAndSaysSo)
+{
+    h.launcher.nextPid = 0; // no such process: its state is not written
+    record(MsgResult::Yes);
+    ASSERT_EQ(h.launcher.started.size(), 1);
+    ASSERT_EQ(h.messages.shown.size(), 2);
+    EXPECT_EQ(h.messages.shown[1].text, "録音を開始しましたが、録音の状態を保存できないため、録音一覧には表示"
+                                        "されません。\r\n録音: Kiri%20FM");
+    EXPECT_EQ(h.messages.shown[1].icon, MsgIcon::Information);
 }
