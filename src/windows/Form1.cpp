@@ -2,13 +2,13 @@
 
 #include "Layout.h"
 #include "UrlValue.h"
-#include "app/Cp932.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"
 #include "platform/Fonts.h"
 #include "platform/WebBrowser.h"
 
 #include "Recorder.h"
+#include "RecorderFolder.h"
 #include "RecordingCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
@@ -153,7 +153,7 @@ void Form1::startRecorder(RecorderCommand command, const QString& station, const
     request.arguments = command.arguments;
     request.workingDirectory = command.workingDirectory;
     request.title = QStringLiteral("録音: ") + (station.isEmpty() ? command.arguments.value(0) : station);
-    request.logFile = QDir(ResolvedRecFolder(command)).filePath(QStringLiteral("streamripper.log"));
+    request.logFile = RecorderFolder(ResolvedRecFolder(command)).logFile();
     request.environment = RecorderEnvironment();
     // Started and forgotten: the recording goes on after this window and the program are gone.
     QString error;
@@ -168,10 +168,7 @@ void Form1::startRecorder(RecorderCommand command, const QString& station, const
     recording.station = station;
     recording.address = command.arguments.value(0);
     recording.started = QDateTime::currentDateTime();
-    recording.folder = QDir::cleanPath(ResolvedRecFolder(command));
-    // The recorder names its folder after the stream's name, in the titles' character set.
-    recording.stationFolder =
-        verdict.codeset == u"UTF-8" ? QString::fromUtf8(reply.icyName) : cp932::decode(reply.icyName);
+    recording.folder = RecorderFolder(ResolvedRecFolder(command)).path();
     m_platform.recordings.add(recording);
 }
 
