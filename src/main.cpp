@@ -8,10 +8,10 @@
 #include "platform/Language.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
-#include "platform/SleepInhibitor.h"
-#include "platform/StateFileRecordings.h"
 #include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
+#include "platform/SleepInhibitor.h"
+#include "platform/StateFileRecordings.h"
 #include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
@@ -96,8 +96,8 @@ int main(int argc, char* argv[])
     const sora::ProgramInfo program = sora::ProgramInfo::fromRunningExecutable();
     sora::StateFileRecordings recordings(sora::StateFileRecordings::defaultStateFolder(), program.folder());
     sora::DBusSleepInhibitor sleep;
-    sora::Platform platform{program, instance, messages, folders,    end,  browsers,
-                            launcher, input,   tray,     probe,      recordings, sleep};
+    sora::Platform platform{program,  instance, messages, folders, end,        browsers,
+                            launcher, input,    tray,     probe,   recordings, sleep};
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();
@@ -105,12 +105,13 @@ int main(int argc, char* argv[])
     auto* controls = new sora::MediaControls(main);
     controls->publish();
     // A station that plays keeps the computer from sleeping, as a recording does.
-    QObject::connect(controls, &sora::MediaControls::playbackStatusChanged, &main, [&sleep](const QString& status) {
-        if (status == u"Playing")
-            sleep.hold(sora::SleepInhibitor::Hold::Playing, QStringLiteral("再生中"));
-        else
-            sleep.release(sora::SleepInhibitor::Hold::Playing);
-    });
+    QObject::connect(controls, &sora::MediaControls::playbackStatusChanged, &main,
+                     [&sleep](const QString& status) {
+                         if (status == u"Playing")
+                             sleep.hold(sora::SleepInhibitor::Hold::Playing, QStringLiteral("再生中"));
+                         else
+                             sleep.release(sora::SleepInhibitor::Hold::Playing);
+                     });
 
     // Every way a close is asked for ends in the same save: the close box and the window manager
     // (closeEvent), the desktop session ending, and termination signals. Wired only once start-up

@@ -54,6 +54,8 @@ void MDIForm1::M_Recordings_Click()
             m_stoppedByUser.insert(id);
             WatchRecordings();
         });
+        // Closed, it needs no more looking: the watch settles once it is gone.
+        connect(m_recordings, &QObject::destroyed, this, &MDIForm1::WatchRecordings, Qt::QueuedConnection);
     }
     m_recordings->show();
     m_recordings->raise();
@@ -94,11 +96,13 @@ void MDIForm1::WatchRecordings()
     if (now.isEmpty())
         m_platform.sleep.release(SleepInhibitor::Hold::Recording);
     else
-        m_platform.sleep.hold(SleepInhibitor::Hold::Recording, QStringLiteral("録音中: ") + stations.join(u'、'));
+        m_platform.sleep.hold(SleepInhibitor::Hold::Recording,
+                              QStringLiteral("録音中: ") + stations.join(u'、'));
     // Nothing to watch, nothing read. Where the recorders tell their end themselves, looking
     // again is only for 録音一覧's clocks and sizes while it is shown.
     const bool shown = m_recordings && m_recordings->isVisible();
-    if (now.isEmpty() || !(shown || !m_platform.recordings.announcesEnds()))
+    const bool look = !now.isEmpty() && (shown || !m_platform.recordings.announcesEnds());
+    if (!look)
         m_recWatch->stop();
     else if (!m_recWatch->isActive())
         m_recWatch->start();

@@ -284,7 +284,8 @@ TEST_F(RecordingTest, RecordingsWindowReadsItsFolderAwayFromTheWindowOpensOnlyIt
     for (QLabel* l : window->findChildren<QLabel*>())
         texts << l->text();
     const QString all = texts.join("\n");
-    EXPECT_TRUE(all.contains("書き込み済み: 2.00 KiB") || all.contains("書き込み済み: 2 KiB")) << all.toStdString();
+    EXPECT_TRUE(all.contains("書き込み済み: 2.00 KiB") || all.contains("書き込み済み: 2 KiB"))
+        << all.toStdString();
     EXPECT_TRUE(all.contains("現在の曲: 曲 1")) << all.toStdString();
 
     OpenedUrls opened;
@@ -297,13 +298,15 @@ TEST_F(RecordingTest, RecordingsWindowReadsItsFolderAwayFromTheWindowOpensOnlyIt
     opens[0]->click();
     opens[1]->click();
     QDesktopServices::unsetUrlHandler("file");
-    EXPECT_EQ(opened.urls, (QList<QUrl>{QUrl::fromLocalFile(rec.filePath("A")), QUrl::fromLocalFile(first.folder)}));
+    EXPECT_EQ(opened.urls,
+              (QList<QUrl>{QUrl::fromLocalFile(rec.filePath("A")), QUrl::fromLocalFile(first.folder)}));
 
     h.recordings.stopFailure = "録音プログラムに停止を伝えられません（許可がありません）。";
     h.messages.shown.clear();
     stops[1]->click();
-    EXPECT_EQ(h.messages.texts(),
-              QStringList{"録音を停止できません。\r\n録音プログラムに停止を伝えられません（許可がありません）。"});
+    EXPECT_EQ(
+        h.messages.texts(),
+        QStringList{"録音を停止できません。\r\n録音プログラムに停止を伝えられません（許可がありません）。"});
     EXPECT_TRUE(stops[1]->isEnabled());
 
     h.recordings.stopFailure.clear();

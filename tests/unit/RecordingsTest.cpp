@@ -57,30 +57,6 @@ TEST(RecorderFolder, TheStationFolderIsTheDirectSubfolderInWhichTheRecorderHolds
               rec + "/B");
 }
 
-TEST(RecorderFolder, ProgressCountsWhatWasWrittenSinceTheStartAndNamesTheNewestIncompleteTrack)
-{
-    QTemporaryDir tmp;
-    const QDir station(tmp.path());
-    ASSERT_TRUE(station.mkpath("incomplete"));
-    const auto put = [&station](const QString& name, int bytes, const QDateTime& modified) {
-        QFile f(station.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(bytes, 'x'));
-        f.flush();
-        f.setFileTime(modified, QFileDevice::FileModificationTime);
-    };
-    const QDateTime start = QDateTime::currentDateTime().addSecs(-600);
-    put("old.mp3", 1000, start.addSecs(-3600));
-    put("done.mp3", 300, start.addSecs(60));
-    put("incomplete/Mr. X - Y.Z.aac", 20, start.addSecs(500));
-    put("incomplete/局 - 曲 1.mp3", 4, start.addSecs(400));
-
-    const RecorderFolder::Progress p = RecorderFolder::progress(station.path(), start);
-    EXPECT_EQ(p.bytes, 324);
-    EXPECT_EQ(p.track, "Mr. X - Y.Z");
-    EXPECT_EQ(RecorderFolder::progress("", start).bytes, 0);
-}
-
 class StateFileRecordingsTest : public ::testing::Test
 {
 protected:
