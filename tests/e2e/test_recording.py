@@ -194,6 +194,9 @@ class HostileStation(DesktopTestCase):
         self.server.wait_for(LIST, since=since, timeout=60)
         p.click_link("スラッシュ局")
         s.wait_until(lambda: p.title_strip().name == "スラッシュ局", 30, what="the station's title")
+        # The station plays: suspend is held off while it does.
+        playing = s.wait_until(lambda: [e for e in self.portal_log() if e.endswith(" 再生中")], 30,
+                               what="the portal to be asked to hold off suspend while playing")
         p.press("録音", role="push button")
         p.answer(YES)
         p.wait_find("push button", "● 録音中 1")
@@ -233,6 +236,11 @@ class HostileStation(DesktopTestCase):
                      what="the recorder to end")
         s.wait_until(lambda: f"close {request}" in self.portal_log(), 30, what="the inhibition to be released")
         self.assertEqual(list(folder.parent.glob("*.mp3")), [], "nothing written outside the recording folder")
+
+        # Paused from the desktop's media panel: the computer may sleep again.
+        subprocess.run(["playerctl", "pause"], env=self.desktop.env(), timeout=30, check=True)
+        s.wait_until(lambda: f"close {playing[0].split()[2]}" in self.portal_log(), 30,
+                     what="the playing's inhibition to be released")
 
 
 if __name__ == "__main__":
