@@ -77,6 +77,14 @@ QByteArray readStateFile(const QString& path)
     return data;
 }
 
+// Off the event loop first, then closed, so no loop ever watches a closed descriptor.
+void forget(QSocketNotifier* notifier)
+{
+    const int fd = static_cast<int>(notifier->socket());
+    delete notifier;
+    ::close(fd);
+}
+
 } // namespace
 
 StateFileRecordings::StateFileRecordings(QString stateFolder, QString programFolder)
@@ -93,7 +101,7 @@ StateFileRecordings::StateFileRecordings(QString stateFolder, QString programFol
 StateFileRecordings::~StateFileRecordings()
 {
     for (QSocketNotifier* n : std::as_const(m_ends))
-        ::close(static_cast<int>(n->socket()));
+        forget(n);
 }
 
 void StateFileRecordings::watchEnds(const QList<Recording>& listed)
@@ -123,10 +131,8 @@ void StateFileRecordings::watchEnds(const QList<Recording>& listed)
         });
         kept.insert(r.id, n);
     }
-    for (QSocketNotifier* n : std::as_const(m_ends)) {
-        ::close(static_cast<int>(n->socket()));
-        delete n;
-    }
+    for (QSocketNotifier* n : std::as_const(m_ends))
+        forget(n);
     m_ends = kept;
 }
 
