@@ -49,7 +49,7 @@ void MDIForm1::addRecordingCommands()
 void MDIForm1::M_Recordings_Click()
 {
     if (!m_recordings) {
-        m_recordings = new RecordingsWindow(m_platform);
+        m_recordings = new RecordingsWindow(m_platform, m_stationFolders);
         connect(m_recordings, &RecordingsWindow::stopped, this, [this](const QString& id) {
             m_stoppedByUser.insert(id);
             WatchRecordings();
@@ -89,6 +89,7 @@ void MDIForm1::WatchRecordings()
             m_platform.tray.showMessage(ProgramInfo::title(), text);
     }
     m_watched = now;
+    m_stationFolders.removeIf([&now](const auto& found) { return !now.contains(found.key()); });
     recIndicator->setText(QStringLiteral("● 録音中 %1").arg(now.size()));
     recIndicator->setAccessibleName(recIndicator->text());
     recIndicator->setVisible(!now.isEmpty());

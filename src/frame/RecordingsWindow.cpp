@@ -47,9 +47,9 @@ QString RecordingDetails(const Recording& recording, const QDateTime& now,
            QStringLiteral("\n現在の曲: ") + track;
 }
 
-RecordingsWindow::RecordingsWindow(Platform& platform)
+RecordingsWindow::RecordingsWindow(Platform& platform, QHash<QString, QString>& stationFolders)
     : QWidget(nullptr, Qt::Window), m_platform(platform), m_rows(new QVBoxLayout),
-      m_empty(new QLabel(QStringLiteral("録音していません。")))
+      m_empty(new QLabel(QStringLiteral("録音していません。"))), m_stationFolders(stationFolders)
 {
     setWindowTitle(caption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
@@ -81,9 +81,12 @@ void RecordingsWindow::showEvent(QShowEvent* event)
 
 QString RecordingsWindow::stationFolder(const Recording& recording)
 {
-    QString& folder = m_stationFolders[recording.id];
-    if (folder.isEmpty())
+    QString folder = m_stationFolders.value(recording.id);
+    if (folder.isEmpty()) {
         folder = RecorderFolder(recording.folder).stationFolderOf(m_platform.recordings.openFiles(recording));
+        if (!folder.isEmpty())
+            m_stationFolders.insert(recording.id, folder);
+    }
     return folder;
 }
 

@@ -24,7 +24,8 @@ class RecordingsWindow final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit RecordingsWindow(Platform& platform);
+    // `stationFolders` keeps the station folders found (recording id → folder) beyond this window.
+    RecordingsWindow(Platform& platform, QHash<QString, QString>& stationFolders);
 
     static QString caption() { return QStringLiteral("録音一覧"); }
     // Shows these recordings (the running ones, as just read) and starts reading their progress.
@@ -55,7 +56,7 @@ private:
     QList<Recording> m_shown;
     QList<QLabel*> m_details;
     // Found once, kept: the recorder's files leave no doubt, and between tracks it may hold none.
-    QHash<QString, QString> m_stationFolders;
+    QHash<QString, QString>& m_stationFolders;
     Progress m_progress;
     QFutureWatcher<Progress> m_reading;
 };
