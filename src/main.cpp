@@ -8,9 +8,10 @@
 #include "platform/Language.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
-#include "platform/Recordings.h"
 #include "platform/SessionPlatform.h"
 #include "platform/SingleInstance.h"
+#include "platform/SleepInhibitor.h"
+#include "platform/StateFileRecordings.h"
 #include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
@@ -93,14 +94,24 @@ int main(int argc, char* argv[])
     sora::SystemTrayIcon tray;
     sora::TcpStreamProbe probe;
     const sora::ProgramInfo program = sora::ProgramInfo::fromRunningExecutable();
-    sora::Recordings recordings(sora::Recordings::defaultStateFolder(), program.folder());
-    sora::Platform platform{program,  instance, messages, folders, end,       browsers,
-                            launcher, input,    tray,     probe,   recordings};
+    sora::StateFileRecordings recordings(sora::StateFileRecordings::defaultStateFolder(), program.folder());
+    sora::DBusSleepInhibitor sleep;
+    sora::Platform platform{program,  instance, messages, folders, end,        browsers,
+                            launcher, input,    tray,     probe,   recordings, sleep};
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();
     // From the end of start-up to the exit; without a session bus the program runs without it.
-    (new sora::MediaControls(main))->publish();
+    auto* controls = new sora::MediaControls(main);
+    controls->publish();
+    // A station that plays keeps the computer from sleeping, as a recording does.
+    QObject::connect(controls, &sora::MediaControls::playbackStatusChanged, &main,
+                     [&sleep](const QString& status) {
+                         if (status == u"Playing")
+                             sleep.hold(sora::SleepInhibitor::Hold::Playing, QStringLiteral("再生中"));
+                         else
+                             sleep.release(sora::SleepInhibitor::Hold::Playing);
+                     });
 
     // Every way a close is asked for ends in the same save: the close box and the window manager
     // (closeEvent), the desktop session ending, and termination signals. Wired only once start-up

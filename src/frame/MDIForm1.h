@@ -2,6 +2,7 @@
 
 #include "platform/DirectInput.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
@@ -162,6 +163,7 @@ private:
     QTimer* m_recWatch = nullptr;
     QMap<QString, QString> m_watched; // running recordings seen last: id → station
     QSet<QString> m_stoppedByUser;
+    QHash<QString, QString> m_stationFolders; // the station folders 録音一覧 found: id → folder
     StatusText* m_statusText; // what sbURLBar shows
     QString m_status;         // the text reported last; the bar shows it at the next repaint
     QTimer* m_statusDue;

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramInfo.h"
 #include "platform/Recordings.h"
+#include "platform/SleepInhibitor.h"
 #include "windows/Form1.h"
 #include "windows/RecordingStart.h"
 
@@ -39,6 +40,7 @@ void MDIForm1::addRecordingCommands()
     connect(recIndicator, &QPushButton::clicked, this, &MDIForm1::M_Recordings_Click);
 
     m_recWatch = new QTimer(this);
+    m_recWatch->setObjectName(QStringLiteral("recordingsWatch"));
     m_recWatch->setInterval(kWatchMs);
     connect(m_recWatch, &QTimer::timeout, this, &MDIForm1::WatchRecordings);
     connect(&m_platform.recordings, &Recordings::changed, this, &MDIForm1::WatchRecordings);
@@ -63,15 +65,19 @@ void MDIForm1::StartCheckedRecordings()
 void MDIForm1::M_Recordings_Click()
 {
     if (!m_recordings) {
-        m_recordings = new RecordingsWindow(m_platform);
+        m_recordings = new RecordingsWindow(m_platform, m_stationFolders);
         connect(m_recordings, &RecordingsWindow::stopped, this, [this](const QString& id) {
             m_stoppedByUser.insert(id);
             WatchRecordings();
         });
+        // Closed, it needs no more looking: the watch settles once it is gone.
+        connect(m_recordings, &QObject::destroyed, this, &MDIForm1::WatchRecordings, Qt::QueuedConnection);
     }
     m_recordings->show();
     m_recordings->raise();
     m_recordings->activateWindow();
+    // Its clocks and sizes are kept current while it is shown.
+    WatchRecordings();
 }
 
 RecordingsWindow* MDIForm1::recordingsWindow() const
@@ -85,8 +91,11 @@ void MDIForm1::WatchRecordings()
         return;
     const QList<Recording> running = m_platform.recordings.running();
     QMap<QString, QString> now;
-    for (const Recording& r : running)
+    QStringList stations;
+    for (const Recording& r : running) {
         now.insert(r.id, r.station);
+        stations.append(r.station.isEmpty() ? r.address : r.station);
+    }
     for (auto it = m_watched.cbegin(); it != m_watched.cend(); ++it) {
         if (now.contains(it.key()) || m_stoppedByUser.remove(it.key()))
             continue;
@@ -96,15 +105,25 @@ void MDIForm1::WatchRecordings()
             m_platform.tray.showMessage(ProgramInfo::title(), text);
     }
     m_watched = now;
+    m_stationFolders.removeIf([&now](const auto& found) { return !now.contains(found.key()); });
     recIndicator->setText(QStringLiteral("● 録音中 %1").arg(now.size()));
     recIndicator->setAccessibleName(recIndicator->text());
     recIndicator->setVisible(!now.isEmpty());
-    // Nothing to watch, nothing read; while recordings run, this also keeps 録音一覧 current.
+    // A computer that sleeps would cut every recording: held off while any runs.
     if (now.isEmpty())
+        m_platform.sleep.release(SleepInhibitor::Hold::Recording);
+    else
+        m_platform.sleep.hold(SleepInhibitor::Hold::Recording,
+                              QStringLiteral("録音中: ") + stations.join(u'、'));
+    // Nothing to watch, nothing read. Where the recorders tell their end themselves, looking
+    // again is only for 録音一覧's clocks and sizes while it is shown.
+    const bool shown = m_recordings && m_recordings->isVisible();
+    const bool look = !now.isEmpty() && (shown || !m_platform.recordings.announcesEnds());
+    if (!look)
         m_recWatch->stop();
     else if (!m_recWatch->isActive())
         m_recWatch->start();
-    if (m_recordings && m_recordings->isVisible())
+    if (shown)
         m_recordings->refresh(running);
 }
 

@@ -400,6 +400,8 @@ void MediaControls::refresh()
     const PlayerState before = m_state;
     m_state = next;
     announce(before);
+    if (m_state.status != before.status)
+        emit playbackStatusChanged(m_state.status);
 }
 
 void MediaControls::announce(const PlayerState& before)

@@ -67,6 +67,10 @@ public:
     void Stop() { Pause(); }
     void SetVolume(double volume);
 
+signals:
+    // Playing, Paused or Stopped, as the desktop's media panel is told.
+    void playbackStatusChanged(const QString& status);
+
 private:
     QList<ChildWindow*> playerWindows() const;
     void watchWindows();

@@ -2,10 +2,8 @@
 
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
-#include "windows/RecordingCheck.h"
 
 #include <QDesktopServices>
-#include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -15,6 +13,7 @@
 #include <QScrollArea>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace sora {
 
@@ -29,38 +28,33 @@ QString elapsed(qint64 seconds)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString currentTrackOf(const Recording& recording)
-{
-    const QString station = Recordings::stationFolderPath(recording);
-    if (station.isEmpty())
-        return QString();
-    QList<FileEntry> entries;
-    for (const QFileInfo& info : QDir(station + QStringLiteral("/incomplete")).entryInfoList(QDir::Files))
-        entries.append({info.fileName(), info.lastModified()});
-    return CurrentTrack(entries);
-}
-
 } // namespace
 
-QString RecordingDetails(const Recording& recording, const QDateTime& now)
+QString RecordingDetails(const Recording& recording, const QDateTime& now,
+                         const RecorderFolder::Progress* progress)
 {
-    const QString track = currentTrackOf(recording);
+    const QString pending = QStringLiteral("（確認中）");
+    QString track = progress ? progress->track : pending;
+    if (track.isEmpty())
+        track = QStringLiteral("（まだありません）");
     return QStringLiteral("放送局: ") +
            (recording.station.isEmpty() ? QStringLiteral("（不明）") : recording.station) +
            QStringLiteral("\nアドレス: ") + recording.address + QStringLiteral("\n開始: ") +
            recording.started.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + QStringLiteral("（経過 ") +
            elapsed(recording.started.secsTo(now)) + QStringLiteral("）\n録音フォルダ: ") + recording.folder +
            QStringLiteral("\n書き込み済み: ") +
-           QLocale(QLocale::Japanese).formattedDataSize(Recordings::bytesWritten(recording)) +
-           QStringLiteral("\n現在の曲: ") + (track.isEmpty() ? QStringLiteral("（まだありません）") : track);
+           (progress ? QLocale(QLocale::Japanese).formattedDataSize(progress->bytes) : pending) +
+           QStringLiteral("\n現在の曲: ") + track;
 }
 
-RecordingsWindow::RecordingsWindow(Platform& platform)
-    : QWidget(nullptr, Qt::Window), m_platform(platform), m_rows(new QVBoxLayout), m_empty(new QLabel(QStringLiteral("録音していません。")))
+RecordingsWindow::RecordingsWindow(Platform& platform, QHash<QString, QString>& stationFolders)
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_rows(new QVBoxLayout),
+      m_empty(new QLabel(QStringLiteral("録音していません。"))), m_stationFolders(stationFolders)
 {
     setWindowTitle(caption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_empty->setWordWrap(true);
     auto* inner = new QWidget;
     inner->setLayout(m_rows);
     m_rows->addWidget(m_empty);
@@ -72,6 +66,11 @@ RecordingsWindow::RecordingsWindow(Platform& platform)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
     resize(520, 320);
+    connect(&m_reading, &QFutureWatcher<Progress>::finished, this, [this] {
+        m_progress = m_reading.result();
+        showDetails();
+        emit progressShown();
+    });
 }
 
 void RecordingsWindow::showEvent(QShowEvent* event)
@@ -80,16 +79,61 @@ void RecordingsWindow::showEvent(QShowEvent* event)
     refresh(m_platform.recordings.running());
 }
 
+QString RecordingsWindow::stationFolder(const Recording& recording)
+{
+    QString folder = m_stationFolders.value(recording.id);
+    if (folder.isEmpty()) {
+        folder = RecorderFolder(recording.folder).stationFolderOf(m_platform.recordings.openFiles(recording));
+        if (!folder.isEmpty())
+            m_stationFolders.insert(recording.id, folder);
+    }
+    return folder;
+}
+
 void RecordingsWindow::refresh(const QList<Recording>& recordings)
 {
-    QStringList ids;
+    QStringList ids, shownIds;
     for (const Recording& r : recordings)
         ids.append(r.id);
-    if (ids != m_shownIds)
+    for (const Recording& r : std::as_const(m_shown))
+        shownIds.append(r.id);
+    // A recording's state folder that is not the user's own is said instead of the list.
+    const QString problem = m_platform.recordings.problem();
+    m_empty->setText(problem.isEmpty() ? QStringLiteral("録音していません。") : problem);
+    if (ids != shownIds || m_details.isEmpty())
         rebuild(recordings);
+    m_shown = recordings;
+    showDetails();
+    readProgress();
+}
+
+void RecordingsWindow::showDetails()
+{
     const QDateTime now = QDateTime::currentDateTime();
-    for (qsizetype i = 0; i < recordings.size() && i < m_details.size(); ++i)
-        m_details[i]->setText(RecordingDetails(recordings[i], now));
+    for (qsizetype i = 0; i < m_shown.size() && i < m_details.size(); ++i) {
+        const auto progress = m_progress.constFind(m_shown[i].id);
+        m_details[i]->setText(
+            RecordingDetails(m_shown[i], now, progress == m_progress.cend() ? nullptr : &progress.value()));
+    }
+}
+
+void RecordingsWindow::readProgress()
+{
+    // One reading at a time: a slow folder skips refreshes instead of piling them up.
+    if (m_reading.isRunning() || m_shown.isEmpty())
+        return;
+    QList<std::pair<QString, QString>> folders; // id, station folder
+    QList<QDateTime> since;
+    for (const Recording& r : std::as_const(m_shown)) {
+        folders.append({r.id, stationFolder(r)});
+        since.append(r.started);
+    }
+    m_reading.setFuture(QtConcurrent::run([folders, since] {
+        Progress progress;
+        for (qsizetype i = 0; i < folders.size(); ++i)
+            progress.insert(folders[i].first, RecorderFolder::progress(folders[i].second, since[i]));
+        return progress;
+    }));
 }
 
 void RecordingsWindow::rebuild(const QList<Recording>& recordings)
@@ -100,11 +144,9 @@ void RecordingsWindow::rebuild(const QList<Recording>& recordings)
         delete item;
     }
     m_details.clear();
-    m_shownIds.clear();
     m_empty->setVisible(recordings.isEmpty());
     int row = 1;
     for (const Recording& r : recordings) {
-        m_shownIds.append(r.id);
         auto* frame = new QFrame;
         frame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
         frame->setAccessibleName(r.station);
@@ -123,12 +165,11 @@ void RecordingsWindow::rebuild(const QList<Recording>& recordings)
         auto* line = new QHBoxLayout(frame);
         line->addWidget(details, 1);
         line->addLayout(buttons);
-        connect(stopButton, &QPushButton::clicked, this, [this, r, stopButton] {
-            stopButton->setEnabled(false);
-            stop(r);
-        });
-        connect(open, &QPushButton::clicked, this, [r] {
-            const QString station = Recordings::stationFolderPath(r);
+        connect(stopButton, &QPushButton::clicked, this, [this, r, stopButton] { stop(r, stopButton); });
+        connect(open, &QPushButton::clicked, this, [this, r] {
+            // Never a place the stream named: the recorder's own station folder, else the
+            // recording folder the user chose.
+            const QString station = stationFolder(r);
             QDesktopServices::openUrl(QUrl::fromLocalFile(station.isEmpty() ? r.folder : station));
         });
         m_details.append(details);
@@ -136,12 +177,17 @@ void RecordingsWindow::rebuild(const QList<Recording>& recordings)
     }
 }
 
-void RecordingsWindow::stop(const Recording& recording)
+void RecordingsWindow::stop(const Recording& recording, QPushButton* button)
 {
+    button->setEnabled(false);
     QString error;
     if (!m_platform.recordings.stop(recording, &error)) {
+        QPointer<QPushButton> again(button);
         m_platform.messages.show(this, QStringLiteral("録音を停止できません。\r\n") + error, MsgButtons::Ok,
                                  MsgIcon::Information);
+        // The row may have gone while the message was up, with the recording.
+        if (again)
+            again->setEnabled(true);
         refresh(m_platform.recordings.running());
         return;
     }

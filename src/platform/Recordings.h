@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace sora {
 
@@ -13,50 +14,40 @@ struct Recording
     QString id;             // the state file's name
     qint64 pid = 0;         // the started process: the recorder or the terminal showing it
     quint64 startTicks = 0; // its start time in /proc, so a reused process id is never taken for it
+    QString bootId;         // the boot it ran in: process ids and start times count from it
     QString station;        // the title strip's text when it started
     QString address;        // the stream address
     QDateTime started;
-    QString folder;        // the recording folder, resolved
-    QString stationFolder; // the station's folder the recorder makes in it (its stream name), if known
+    QString folder; // the recording folder, resolved
     QString programFolder;
 };
 
-// The recorders this program folder started, also those started by an earlier run: each start
-// leaves a small state file in the per-user runtime folder, and a recorder counts as running
-// while the process it names, with the same start time, is alive.
-class Recordings final : public QObject
+// The recorders this program folder started, also those started by an earlier run, and what
+// may be done to them. The real one reads the process table and signals processes; GUI tests
+// use a fake.
+class Recordings : public QObject
 {
     Q_OBJECT
 public:
-    // State files live in `stateFolder`; only recordings of `programFolder` are listed.
-    Recordings(QString stateFolder, QString programFolder);
-    // The per-user runtime folder's place for them.
-    static QString defaultStateFolder();
-
-    // Keeps a started recording (its pid must be alive); false when its file cannot be written.
-    bool add(Recording recording);
-    // The running ones, oldest first; the files of ended ones are removed.
-    QList<Recording> running();
+    // Why recordings cannot be kept or found again (Japanese, for 録音一覧); empty when they can.
+    virtual QString problem() = 0;
+    // Keeps a started recording (its pid must be alive); false when it cannot be kept.
+    virtual bool add(Recording recording) = 0;
+    // The running ones, oldest first.
+    virtual QList<Recording> running() = 0;
     // Ends the recorder as its own interrupt key does, so it finishes its files; its terminal
     // then closes by itself. False, with the reason in Japanese, when it could not be signalled.
-    bool stop(const Recording& recording, QString* error);
-
-    // The recorder process itself: the started process, or its child in the terminal; 0 if gone.
-    static qint64 recorderPid(const Recording& recording);
-    // Start time of a process in clock ticks since boot; 0 when there is no such process.
-    static quint64 processStartTicks(qint64 pid);
-    // The station's folder in the recording folder; empty until the recorder made it.
-    static QString stationFolderPath(const Recording& recording);
-    // Bytes of the files the recorder wrote since it started.
-    static qint64 bytesWritten(const Recording& recording);
+    virtual bool stop(const Recording& recording, QString* error) = 0;
+    // The files the recorder process holds open now, as absolute paths without links; empty
+    // once it ended or before it opened any.
+    virtual QStringList openFiles(const Recording& recording) = 0;
+    // Whether changed() also tells when a recording listed by running() ends, so nobody needs to
+    // look again and again.
+    virtual bool announcesEnds() const = 0;
 
 signals:
-    // A recording was added.
+    // A recording was added, or one ended (where announcesEnds()).
     void changed();
-
-private:
-    QString m_stateFolder;
-    QString m_programFolder;
 };
 
 } // namespace sora

@@ -1,6 +1,5 @@
 #include "RecordingCheck.h"
 
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -120,15 +119,6 @@ ProbeVerdict JudgeProbe(const ProbeReply& reply)
         MetadataCodeset(reply.icyName) == u"UTF-8" && MetadataCodeset(start.metadata) == u"UTF-8";
     v.codeset = utf8 ? QStringLiteral("UTF-8") : QStringLiteral("CP932");
     return v;
-}
-
-QString CurrentTrack(const QList<FileEntry>& incomplete)
-{
-    const FileEntry* newest = nullptr;
-    for (const FileEntry& e : incomplete)
-        if (!newest || e.modified > newest->modified)
-            newest = &e;
-    return newest ? QFileInfo(newest->name).completeBaseName() : QString();
 }
 
 } // namespace sora

@@ -3,8 +3,6 @@
 #include "platform/StreamProbe.h"
 
 #include <QByteArray>
-#include <QDateTime>
-#include <QList>
 #include <QString>
 
 #include <optional>
@@ -48,14 +46,5 @@ struct ProbeVerdict
     QString codeset = QStringLiteral("UTF-8");
 };
 ProbeVerdict JudgeProbe(const ProbeReply& reply);
-
-// The track being recorded: the newest file of the recorder's incomplete/ folder, without its
-// extension; empty when there is none.
-struct FileEntry
-{
-    QString name;
-    QDateTime modified;
-};
-QString CurrentTrack(const QList<FileEntry>& incomplete);
 
 } // namespace sora

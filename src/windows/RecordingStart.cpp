@@ -1,8 +1,8 @@
 #include "RecordingStart.h"
 
 #include "ChildWindow.h"
+#include "RecorderFolder.h"
 #include "RecordingCheck.h"
-#include "app/Cp932.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/ProcessLauncher.h"
@@ -60,7 +60,7 @@ void RecordingStart::startNow()
     if (!m_checking)
         return;
     endCheck();
-    start(m_command, ProbeVerdict{}, ProbeReply{});
+    start(m_command, ProbeVerdict{});
 }
 
 void RecordingStart::answered(const ProbeReply& reply)
@@ -73,10 +73,10 @@ void RecordingStart::answered(const ProbeReply& reply)
         tell(kCannotRecord + *verdict.problem + QStringLiteral("\r\n") + m_command.arguments.value(0), false);
         return;
     }
-    start(m_command, verdict, reply);
+    start(m_command, verdict);
 }
 
-void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict, const ProbeReply& reply)
+void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
 {
     command.setMetadataCodeset(verdict.codeset);
     if (const std::optional<QString> problem = RecorderProblem(command)) {
@@ -89,7 +89,7 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict,
     request.arguments = command.arguments;
     request.workingDirectory = command.workingDirectory;
     request.title = QStringLiteral("録音: ") + (m_station.isEmpty() ? command.arguments.value(0) : m_station);
-    request.logFile = QDir(ResolvedRecFolder(command)).filePath(QStringLiteral("streamripper.log"));
+    request.logFile = RecorderFolder(ResolvedRecFolder(command)).logFile();
     request.environment = RecorderEnvironment();
     // Started and forgotten: the recording goes on after the windows and the program are gone.
     QString error;
@@ -104,10 +104,7 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict,
     recording.station = m_station;
     recording.address = command.arguments.value(0);
     recording.started = QDateTime::currentDateTime();
-    recording.folder = QDir::cleanPath(ResolvedRecFolder(command));
-    // The recorder names its folder after the stream's name, in the titles' character set.
-    recording.stationFolder =
-        verdict.codeset == u"UTF-8" ? QString::fromUtf8(reply.icyName) : cp932::decode(reply.icyName);
+    recording.folder = RecorderFolder(ResolvedRecFolder(command)).path();
     if (!m_platform.recordings.add(recording))
         tell(QStringLiteral(
                  "録音を開始しましたが、録音の状態を保存できないため、録音一覧には表示されません。\r\n") +

@@ -40,7 +40,7 @@ signals:
 
 private:
     void answered(const ProbeReply& reply);
-    void start(RecorderCommand command, const ProbeVerdict& verdict, const ProbeReply& reply);
+    void start(RecorderCommand command, const ProbeVerdict& verdict);
     void playerGone();
     void endCheck();
     QWidget* shownOn() const;

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "FakeBrowser.h"
+#include "FakeRecordings.h"
 #include "Fakes.h"
 #include "app/Globals.h"
 #include "frame/MDIForm1.h"
 #include "platform/Platform.h"
-#include "platform/Recordings.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -44,15 +44,12 @@ public:
     FakeInputBackend input;
     FakeNotifyIcon tray;
     FakeStreamProbe probe;
+    FakeRecordings recordings;
+    FakeSleepInhibitor sleep;
 
 private:
     QTemporaryDir m_dir;
-    QTemporaryDir m_stateDir;
 
-public:
-    Recordings recordings{m_stateDir.path(), m_dir.path()};
-
-private:
 public:
     Platform platform;
 

@@ -6,12 +6,15 @@
 #include "windows/Form1.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -22,15 +25,20 @@ using namespace sora::fakes;
 
 namespace {
 
+// Stands in for the desktop's opener.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+    Q_INVOKABLE void open(const QUrl& url) { urls << url; }
+};
+
 class RecordingTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        // Stands in for the started recorder: a process that lives until killed.
-        standIn.start("sleep", {"60"});
-        ASSERT_TRUE(standIn.waitForStarted());
-        h.launcher.nextPid = standIn.processId();
         h.enableRecording();
         QFile recorder(QDir(h.folder()).filePath("streamripper.exe"));
         recorder.setPermissions(recorder.permissions() | QFile::ExeOwner);
@@ -51,13 +59,6 @@ protected:
         player->cmdRec_Click();
     }
 
-    void TearDown() override
-    {
-        standIn.kill();
-        standIn.waitForFinished();
-    }
-
-    QProcess standIn;
     Harness h;
     Form1* player = nullptr;
     QString recFolder;
@@ -219,7 +220,7 @@ TEST_F(RecordingTest, BadValuesAndStreamsTheRecorderCannotTakeAreSaidWhileTheBut
     EXPECT_EQ(h.launcher.started[0].arguments.value(5), "--codeset-metadata=CP932");
 }
 
-TEST_F(RecordingTest, ARunningRecordingIsListedAndItsEndIsSaid)
+TEST_F(RecordingTest, ARunningRecordingIsListedHoldsOffSleepAndItsEndIsSaid)
 {
     ASSERT_NE(h.main().M_Recordings, nullptr);
     EXPECT_EQ(h.main().M_Recordings->text(), "録音一覧");
@@ -228,25 +229,26 @@ TEST_F(RecordingTest, ARunningRecordingIsListedAndItsEndIsSaid)
     record(MsgResult::Yes);
     EXPECT_EQ(h.main().recIndicator->text(), "● 録音中 1");
     EXPECT_TRUE(h.main().recIndicator->isVisibleTo(&h.main()));
-    const QList<Recording> running = h.recordings.running();
-    ASSERT_EQ(running.size(), 1);
-    EXPECT_EQ(running[0].station, "Kiri%20FM");
-    EXPECT_EQ(running[0].address, "http://127.0.0.1:8001/kiri");
-    EXPECT_EQ(running[0].folder, QDir::cleanPath(recFolder));
+    EXPECT_EQ(h.sleep.held.value(SleepInhibitor::Hold::Recording), "録音中: Kiri%20FM");
+    ASSERT_EQ(h.recordings.list.size(), 1);
+    const Recording running = h.recordings.list[0];
+    EXPECT_EQ(running.station, "Kiri%20FM");
+    EXPECT_EQ(running.address, "http://127.0.0.1:8001/kiri");
+    EXPECT_EQ(running.folder, QDir::cleanPath(recFolder));
 
     h.main().recIndicator->click();
-    ASSERT_NE(h.main().recordingsWindow(), nullptr);
-    EXPECT_EQ(h.main().recordingsWindow()->windowTitle(), "録音一覧");
-    const QList<QPushButton*> stops = h.main().recordingsWindow()->findChildren<QPushButton*>();
-    EXPECT_EQ(stops.size(), 2); // 停止 and フォルダを開く
+    RecordingsWindow* window = h.main().recordingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), "録音一覧");
+    EXPECT_EQ(window->findChildren<QPushButton*>().size(), 2); // 停止 and フォルダを開く
 
     h.main().mInTray = 1;
-    standIn.kill();
-    standIn.waitForFinished();
+    h.recordings.end(running.id);
     h.main().WatchRecordings();
     EXPECT_EQ(h.main().statusText(), "録音が終了しました: Kiri%20FM");
     EXPECT_EQ(h.tray.messages, QStringList{"SoraWindowEX: 録音が終了しました: Kiri%20FM"});
     EXPECT_FALSE(h.main().recIndicator->isVisibleTo(&h.main()));
+    EXPECT_FALSE(h.sleep.held.contains(SleepInhibitor::Hold::Recording));
     h.main().mInTray = 0;
 }
 
@@ -261,7 +263,7 @@ TEST_F(RecordingTest, AConfirmedRecordingOutlivesItsWindowAndTheProgram)
     h.probe.answer();
     EXPECT_EQ(h.main().cursor().shape(), Qt::ArrowCursor);
     ASSERT_EQ(h.launcher.started.size(), 1);
-    EXPECT_EQ(h.recordings.running().size(), 1);
+    EXPECT_EQ(h.recordings.list.size(), 1);
 
     // A refusal whose window is gone is said on the main window.
     h.main().M_NewPlayerWindow_Click();
@@ -324,7 +326,7 @@ TEST_F(RecordingTest, AfterTheCheckTheButtonAndTheLayoutFollowThePageLoadedMeanw
 
 TEST_F(RecordingTest, ARecordingWhoseStateCannotBeKeptRunsAndSaysSo)
 {
-    h.launcher.nextPid = 0; // no such process: its state is not written
+    h.recordings.refusal = QStringLiteral("保存できません"); // its state cannot be written
     record(MsgResult::Yes);
     ASSERT_EQ(h.launcher.started.size(), 1);
     ASSERT_EQ(h.messages.shown.size(), 2);
@@ -332,3 +334,83 @@ TEST_F(RecordingTest, ARecordingWhoseStateCannotBeKeptRunsAndSaysSo)
                                         "されません。\r\n録音: Kiri%20FM");
     EXPECT_EQ(h.messages.shown[1].icon, MsgIcon::Information);
 }
+
+TEST_F(RecordingTest, RecordingsWindowReadsItsFolderAwayFromTheWindowOpensOnlyItAndSaysAFailedStopOnce)
+{
+    h.recordings.announces = true;
+    record(MsgResult::Yes);
+    record(MsgResult::Yes);
+    ASSERT_EQ(h.recordings.list.size(), 2);
+    QTimer* watch = h.main().findChild<QTimer*>("recordingsWatch");
+    ASSERT_NE(watch, nullptr);
+    // The recorders tell their end: nobody needs to look again while 録音一覧 is closed.
+    EXPECT_FALSE(watch->isActive());
+
+    // Two recordings in one folder: each its own station folder, from its recorder's files only.
+    const QDir rec(QFileInfo(recFolder).canonicalFilePath());
+    ASSERT_TRUE(rec.mkpath("A/incomplete") && rec.mkpath("B"));
+    QFile track(rec.filePath("A/incomplete/曲 1.mp3"));
+    ASSERT_TRUE(track.open(QIODevice::WriteOnly));
+    track.write(QByteArray(2048, 'x'));
+    track.close();
+    const Recording first = h.recordings.list[0], second = h.recordings.list[1];
+    h.recordings.open[first.id] = {rec.filePath("A/incomplete/曲 1.mp3")};
+    h.recordings.open[second.id] = {"/", rec.filePath("../x")};
+
+    h.main().M_Recordings_Click();
+    RecordingsWindow* window = h.main().recordingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(watch->isActive());
+    QSignalSpy shown(window, &RecordingsWindow::progressShown);
+    ASSERT_TRUE(shown.wait(5000));
+    QStringList texts;
+    for (QLabel* l : window->findChildren<QLabel*>())
+        texts << l->text();
+    const QString all = texts.join("\n");
+    EXPECT_TRUE(all.contains("書き込み済み: 2.00 KiB") || all.contains("書き込み済み: 2 KiB"))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains("現在の曲: 曲 1")) << all.toStdString();
+
+    OpenedUrls opened;
+    QDesktopServices::setUrlHandler("file", &opened, "open");
+    QList<QPushButton*> opens, stops;
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+        (b->text() == "停止" ? stops : opens) << b;
+    ASSERT_EQ(opens.size(), 2);
+    ASSERT_EQ(stops.size(), 2);
+    opens[0]->click();
+    opens[1]->click();
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_EQ(opened.urls,
+              (QList<QUrl>{QUrl::fromLocalFile(rec.filePath("A")), QUrl::fromLocalFile(first.folder)}));
+
+    h.recordings.stopFailure = "録音プログラムに停止を伝えられません（許可がありません）。";
+    h.messages.shown.clear();
+    stops[1]->click();
+    EXPECT_EQ(
+        h.messages.texts(),
+        QStringList{"録音を停止できません。\r\n録音プログラムに停止を伝えられません（許可がありません）。"});
+    EXPECT_TRUE(stops[1]->isEnabled());
+
+    h.recordings.stopFailure.clear();
+    stops[1]->click();
+    EXPECT_EQ(h.recordings.list.size(), 1);
+    EXPECT_EQ(h.main().recIndicator->text(), "● 録音中 1");
+    EXPECT_EQ(h.main().statusText(), ""); // stopped by the user: no word of a surprise end
+    window->close();
+}
+
+TEST_F(RecordingTest, RecordingsWindowSaysWhyItCannotKeepRecordings)
+{
+    h.recordings.refusal = "録音を記録するフォルダをほかのユーザーも使えるため、録音を記録・表示しません。";
+    h.main().M_Recordings_Click();
+    ASSERT_NE(h.main().recordingsWindow(), nullptr);
+    QStringList texts;
+    for (QLabel* l : h.main().recordingsWindow()->findChildren<QLabel*>())
+        if (l->isVisibleTo(h.main().recordingsWindow()))
+            texts << l->text();
+    EXPECT_EQ(texts, QStringList{h.recordings.refusal});
+    h.main().recordingsWindow()->close();
+}
+
+#include "RecordingTest.moc"

@@ -163,12 +163,3 @@ TEST(RecordingCheck, AProbeRefusesOnlyWhatTheRecorderCertainlyCannotRecord)
     named.icyName = *cp932::encode(QStringLiteral("懐メロ局"));
     EXPECT_EQ(JudgeProbe(named).codeset, "CP932");
 }
-
-TEST(RecordingCheck, TheCurrentTrackIsTheNewestIncompleteFileWithoutItsExtension)
-{
-    const QDateTime t0 = QDateTime::fromSecsSinceEpoch(1'800'000'000);
-    EXPECT_EQ(CurrentTrack({}), "");
-    EXPECT_EQ(CurrentTrack(
-                  {{"局 - 曲 1.mp3", t0}, {"Mr. X - Y.Z.aac", t0.addSecs(60)}, {"old.mp3", t0.addSecs(-5)}}),
-              "Mr. X - Y.Z");
-}

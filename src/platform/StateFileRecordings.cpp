@@ -1,0 +1,334 @@
+#include "StateFileRecordings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace sora {
+
+namespace {
+
+constexpr qint64 kMaxStateFile = 64 * 1024;
+// A terminal just started has no recorder inside yet: listed for this long on its command line.
+constexpr double kStartingSeconds = 30;
+
+QByteArray readProc(qint64 pid, const QString& what)
+{
+    QFile f(QStringLiteral("/proc/%1/%2").arg(pid).arg(what));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString link(const QString& path)
+{
+    QByteArray buffer(4096, '\0');
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buffer.data(), buffer.size());
+    return n > 0 && n < buffer.size() ? QFile::decodeName(buffer.left(n)) : QString();
+}
+
+QList<QByteArray> commandLine(qint64 pid)
+{
+    QByteArray raw = readProc(pid, QStringLiteral("cmdline"));
+    if (raw.endsWith('\0'))
+        raw.chop(1);
+    return raw.isEmpty() ? QList<QByteArray>() : raw.split('\0');
+}
+
+QString bootId()
+{
+    QFile f(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().trimmed()) : QString();
+}
+
+double secondsSinceBoot(quint64 ticks)
+{
+    QFile f(QStringLiteral("/proc/uptime"));
+    const double uptime = f.open(QIODevice::ReadOnly) ? f.readAll().split(' ').value(0).toDouble() : 0;
+    return uptime - static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// A state file of ours: a plain file of this user's, small, read without following a link.
+QByteArray readStateFile(const QString& path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    struct stat st = {};
+    QByteArray data;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        st.st_size <= kMaxStateFile) {
+        data.resize(static_cast<qsizetype>(st.st_size));
+        const ssize_t n = ::read(fd, data.data(), static_cast<size_t>(data.size()));
+        data.resize(n < 0 ? 0 : n);
+    }
+    ::close(fd);
+    return data;
+}
+
+// Off the event loop first, then closed, so no loop ever watches a closed descriptor.
+void forget(QSocketNotifier* notifier)
+{
+    const int fd = static_cast<int>(notifier->socket());
+    delete notifier;
+    ::close(fd);
+}
+
+} // namespace
+
+StateFileRecordings::StateFileRecordings(QString stateFolder, QString programFolder)
+    : m_stateFolder(QDir::cleanPath(stateFolder)), m_programFolder(QDir::cleanPath(programFolder)),
+      m_bootId(bootId())
+{
+    // Process descriptors came with Linux 5.3; without them the caller looks again from time to time.
+    const int self = static_cast<int>(::syscall(SYS_pidfd_open, ::getpid(), 0));
+    m_announces = self >= 0;
+    if (self >= 0)
+        ::close(self);
+}
+
+StateFileRecordings::~StateFileRecordings()
+{
+    for (QSocketNotifier* n : std::as_const(m_ends))
+        forget(n);
+}
+
+void StateFileRecordings::watchEnds(const QList<Recording>& listed)
+{
+    if (!m_announces)
+        return;
+    QHash<QString, QSocketNotifier*> kept;
+    for (const Recording& r : listed) {
+        if (QSocketNotifier* n = m_ends.take(r.id)) {
+            kept.insert(r.id, n);
+            continue;
+        }
+        const int fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(r.pid), 0));
+        if (fd < 0)
+            continue;
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        // Opened after the check: the process it names must still be the one listed.
+        if (processStartTicks(r.pid) != r.startTicks) {
+            ::close(fd);
+            QMetaObject::invokeMethod(this, &Recordings::changed, Qt::QueuedConnection);
+            continue;
+        }
+        auto* n = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(n, &QSocketNotifier::activated, this, [this, n] {
+            n->setEnabled(false); // stays readable; told once
+            emit changed();
+        });
+        kept.insert(r.id, n);
+    }
+    for (QSocketNotifier* n : std::as_const(m_ends))
+        forget(n);
+    m_ends = kept;
+}
+
+QString StateFileRecordings::defaultStateFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime))
+        return QDir(runtime).filePath(QStringLiteral("SoraWindowEX-recordings"));
+    // Kept across a restart of the computer, harmless: the boot id tells that its processes are gone.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("sorawindowex/recordings"));
+}
+
+QString StateFileRecordings::folderProblem(const QString& folder, bool create)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat st = {};
+    if (::lstat(path.constData(), &st) != 0) {
+        if (errno != ENOENT || !create)
+            return QString();
+        QDir().mkpath(QFileInfo(folder).path());
+        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+            return QStringLiteral("録音を記録するフォルダを作成できません（") + qt_error_string(errno) +
+                   QStringLiteral("）。\r\n") + folder;
+        if (::lstat(path.constData(), &st) != 0)
+            return QStringLiteral("録音を記録するフォルダを作成できません（") + qt_error_string(errno) +
+                   QStringLiteral("）。\r\n") + folder;
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return QStringLiteral(
+                   "録音を記録するフォルダがこのユーザーのものではないため、録音を記録・表示しません。\r\n") +
+               folder;
+    if ((st.st_mode & 077) != 0)
+        return QStringLiteral(
+                   "録音を記録するフォルダをほかのユーザーも使えるため、録音を記録・表示しません。\r\n"
+                   "フォルダの権限を 700 にしてください。\r\n") +
+               folder;
+    return QString();
+}
+
+QString StateFileRecordings::problem()
+{
+    return folderProblem(m_stateFolder, false);
+}
+
+quint64 StateFileRecordings::processStartTicks(qint64 pid)
+{
+    if (pid <= 0)
+        return 0;
+    const QByteArray stat = readProc(pid, QStringLiteral("stat"));
+    // The name in parentheses may hold blanks; the fields after it are fixed: start time is the
+    // 22nd field, the 20th after the name.
+    const qsizetype close = stat.lastIndexOf(')');
+    if (close < 0)
+        return 0;
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    if (fields.value(0) == "Z" || fields.value(0) == "X")
+        return 0;
+    return fields.value(19).toULongLong();
+}
+
+bool StateFileRecordings::isOurs(qint64 pid) const
+{
+    struct stat st = {};
+    if (pid <= 0 || ::stat(QFile::encodeName(QStringLiteral("/proc/%1").arg(pid)).constData(), &st) != 0 ||
+        st.st_uid != ::geteuid())
+        return false;
+    const QString programFolder = QFileInfo(m_programFolder).canonicalFilePath();
+    return !programFolder.isEmpty() && link(QStringLiteral("/proc/%1/cwd").arg(pid)) == programFolder;
+}
+
+bool StateFileRecordings::isRecorder(qint64 pid) const
+{
+    return isOurs(pid) && commandLine(pid).value(0).endsWith("streamripper.exe");
+}
+
+qint64 StateFileRecordings::recorderPid(const Recording& recording) const
+{
+    if (recording.bootId != m_bootId || processStartTicks(recording.pid) != recording.startTicks ||
+        !isOurs(recording.pid))
+        return 0;
+    if (isRecorder(recording.pid))
+        return recording.pid;
+    // In a terminal: the recorder is the terminal's child.
+    const QList<QByteArray> children =
+        readProc(recording.pid, QStringLiteral("task/%1/children").arg(recording.pid))
+            .simplified()
+            .split(' ');
+    for (const QByteArray& child : children)
+        if (const qint64 pid = child.toLongLong(); pid > 0 && isRecorder(pid))
+            return pid;
+    return 0;
+}
+
+bool StateFileRecordings::add(Recording recording)
+{
+    recording.startTicks = processStartTicks(recording.pid);
+    if (!recording.startTicks || !folderProblem(m_stateFolder, true).isEmpty())
+        return false;
+    recording.programFolder = m_programFolder;
+    recording.bootId = m_bootId;
+    const QJsonObject o{{QStringLiteral("pid"), recording.pid},
+                        {QStringLiteral("startTicks"), QString::number(recording.startTicks)},
+                        {QStringLiteral("bootId"), recording.bootId},
+                        {QStringLiteral("station"), recording.station},
+                        {QStringLiteral("address"), recording.address},
+                        {QStringLiteral("started"), recording.started.toString(Qt::ISODateWithMs)},
+                        {QStringLiteral("folder"), recording.folder},
+                        {QStringLiteral("programFolder"), recording.programFolder}};
+    const QByteArray data = QJsonDocument(o).toJson();
+    const QString name = QStringLiteral("%1-%2.json").arg(recording.pid).arg(recording.startTicks);
+    const QByteArray temporary = QFile::encodeName(QDir(m_stateFolder).filePath(u'.' + name));
+    ::unlink(temporary.constData());
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, data.constData(), static_cast<size_t>(data.size())) == data.size();
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed ||
+        ::rename(temporary.constData(), QFile::encodeName(QDir(m_stateFolder).filePath(name)).constData()) !=
+            0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    emit changed();
+    return true;
+}
+
+QList<Recording> StateFileRecordings::running()
+{
+    QList<Recording> list;
+    if (!problem().isEmpty()) {
+        watchEnds(list);
+        return list;
+    }
+    const QDir dir(m_stateFolder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks)) {
+        const QString path = dir.filePath(name);
+        const QJsonObject o = QJsonDocument::fromJson(readStateFile(path)).object();
+        Recording r;
+        r.id = name;
+        r.pid = o.value(QStringLiteral("pid")).toInteger();
+        r.startTicks = o.value(QStringLiteral("startTicks")).toString().toULongLong();
+        r.bootId = o.value(QStringLiteral("bootId")).toString();
+        r.station = o.value(QStringLiteral("station")).toString();
+        r.address = o.value(QStringLiteral("address")).toString();
+        r.started = QDateTime::fromString(o.value(QStringLiteral("started")).toString(), Qt::ISODateWithMs);
+        r.folder = o.value(QStringLiteral("folder")).toString();
+        r.programFolder = o.value(QStringLiteral("programFolder")).toString();
+        if (r.programFolder != m_programFolder)
+            continue; // another copy of the program keeps its own
+        bool listed = recorderPid(r) > 0;
+        if (!listed && r.bootId == m_bootId && processStartTicks(r.pid) == r.startTicks && isOurs(r.pid) &&
+            secondsSinceBoot(r.startTicks) < kStartingSeconds)
+            // A terminal that has not started the recorder inside yet names it on its command line.
+            listed = commandLine(r.pid).contains("./streamripper.exe");
+        if (!listed) {
+            // Ended, the id now belongs to another process, or it never was a recorder of ours.
+            QFile::remove(path);
+            continue;
+        }
+        list.append(r);
+    }
+    std::sort(list.begin(), list.end(),
+              [](const Recording& a, const Recording& b) { return a.started < b.started; });
+    watchEnds(list);
+    return list;
+}
+
+bool StateFileRecordings::stop(const Recording& recording, QString* error)
+{
+    const qint64 pid = recorderPid(recording);
+    // SIGINT, as its interrupt key sends: it closes its files and ends; its terminal follows.
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), SIGINT) == 0)
+        return true;
+    if (error)
+        *error = pid == 0 ? QStringLiteral("録音プログラムが見つかりません。すでに終わっています。")
+                          : QStringLiteral("録音プログラムに停止を伝えられません（") +
+                                qt_error_string(errno) + QStringLiteral("）。");
+    return false;
+}
+
+QStringList StateFileRecordings::openFiles(const Recording& recording)
+{
+    const qint64 pid = recorderPid(recording);
+    if (pid <= 0)
+        return {};
+    QStringList files;
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = link(fds + u'/' + fd);
+        // Sockets, pipes and files since removed are no place on disk.
+        if (target.startsWith(u'/') && !target.endsWith(QStringLiteral(" (deleted)")))
+            files.append(target);
+    }
+    return files;
+}
+
+} // namespace sora
