@@ -265,6 +265,12 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
 
 QWidget* WebEngineBrowser::widget() { return m_view; }
 
+void WebEngineBrowser::SetPageVisible(bool visible)
+{
+    // The view itself tells the page when it is hidden or shown; a hidden view's page stays hidden.
+    m_view->page()->setVisible(visible && m_view->isVisible());
+}
+
 void WebEngineBrowser::pageProcessEnded(bool abnormal)
 {
     if (!abnormal || m_crashReload->isActive())

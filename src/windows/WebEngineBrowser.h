@@ -52,6 +52,7 @@ public:
     void SetAudioMuted(bool muted) override;
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
     void setRecoversPlayback(bool on) override;
+    void SetPageVisible(bool visible) override;
 
     // True when two addresses name the same page once the browser's own normalisation (lower-case
     // scheme and host, "/" for an empty path, percent-encoding) is undone.
