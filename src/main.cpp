@@ -15,6 +15,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
 #include "windows/EngineFlags.h"
+#include "windows/RenderingPath.h"
 #include "windows/WebEngineBrowser.h"
 
 #include <QApplication>
@@ -78,6 +79,7 @@ int main(int argc, char* argv[])
     std::optional<sora::QtPlatformChoice> platformChoice(std::in_place); // X11 on a Wayland session
     QApplication app(argCount, args.data());
     platformChoice.reset();
+    sora::chooseRenderingPath();
     QApplication::setApplicationName(sora::ProgramInfo::title());
     QApplication::setQuitOnLastWindowClosed(false); // only the main window's close ends the program
     sora::installFontSubstitutions();
