@@ -1,6 +1,7 @@
 #include "PageVisibility.h"
 
 #include "platform/WebBrowser.h"
+#include "platform/X11Window.h"
 #include "windows/ChildWindow.h"
 
 #include <QEvent>
@@ -11,9 +12,10 @@
 namespace sora {
 
 PageVisibility::PageVisibility(QWidget& mainWindow, QMdiArea& area)
-    : QObject(&mainWindow), m_main(mainWindow), m_area(area)
+    : QObject(&mainWindow), m_main(mainWindow), m_area(area), m_cover(new x11::CoverWatch(this))
 {
     m_main.installEventFilter(this);
+    connect(m_cover, &x11::CoverWatch::coveredChanged, this, &PageVisibility::update);
     // Raising a child (activation) changes what a maximised child covers.
     connect(&m_area, &QMdiArea::subWindowActivated, this, &PageVisibility::update);
 }
@@ -46,6 +48,8 @@ bool PageVisibility::eventFilter(QObject* watched, QEvent* event)
             if (m_window)
                 m_window->installEventFilter(this);
         }
+        if (watched == &m_main && m_main.testAttribute(Qt::WA_WState_Created))
+            m_cover->watch(m_main);
         update();
         break;
     case QEvent::WindowStateChange:
@@ -60,7 +64,7 @@ bool PageVisibility::eventFilter(QObject* watched, QEvent* event)
 
 bool PageVisibility::mainSeen() const
 {
-    return m_main.isVisible() && !m_main.isMinimized() && !m_unexposed;
+    return m_main.isVisible() && !m_main.isMinimized() && !m_unexposed && !m_cover->covered();
 }
 
 void PageVisibility::update()
