@@ -74,6 +74,12 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // Qt WebEngine needs it before the app
+    // Without it the engine never builds the pages' accessibility trees on Linux. With it, it builds
+    // them only while Qt's own accessibility is active, which follows the desktop's status
+    // (org.a11y.Status: IsEnabled, ScreenReaderEnabled): without assistive technology it costs
+    // nothing (bench/RESULTS.md).
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     std::vector<char*> args = withEngineArguments(argc, argv);
     int argCount = static_cast<int>(args.size()) - 1;
     std::optional<sora::QtPlatformChoice> platformChoice(std::in_place); // X11 on a Wayland session

@@ -64,6 +64,9 @@ public:
     // "no link" as each page opens, whether or not a link was hovered.
     static std::optional<QString> hoverStatus(const QString& url, bool& overLink);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void pageProcessEnded(bool abnormal);
     void reloadAfterCrash();
