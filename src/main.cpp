@@ -34,7 +34,8 @@ namespace {
 // windows take about a third less memory at no cost in start-up (bench/RESULTS.md). The engine
 // reads its flags after --webEngineArgs (any case); a user who passes flags that way, or through
 // QTWEBENGINE_CHROMIUM_FLAGS (which replaces them all), keeps their own; the variable's flags get
-// the process per site unless they choose a process model.
+// the process per site unless they choose a process model, and the larger audio buffer unless
+// they size it.
 std::vector<char*> withEngineArguments(int argc, char* argv[])
 {
     static char marker[] = "--webEngineArgs";
@@ -43,7 +44,7 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
     const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
     std::vector<char*> args(argv, argv + argc);
     if (qEnvironmentVariableIsSet(env)) {
-        qputenv(env, sora::withoutMediaBridge(sora::withProcessPerSite(qgetenv(env))));
+        qputenv(env, sora::withoutMediaBridge(sora::withAudioBuffer(sora::withProcessPerSite(qgetenv(env)))));
         args.push_back(nullptr);
         return args;
     }
@@ -53,6 +54,9 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
         args.push_back(perSite);
         own = std::prev(args.end(), 2);
     }
+    // The larger audio buffer unless the user's own engine arguments size it.
+    const bool sized = std::any_of(std::next(own), args.end(),
+                                   [](const char* a) { return QByteArray(a).startsWith("--audio-buffer-size"); });
     // The media bridge stays off beside a user's own engine arguments: the desktop's media
     // controls are the program's (MediaControls), and the engine's would list a second player.
     const auto features = std::find_if(std::next(own), args.end(), [](const char* a) {
@@ -62,6 +66,8 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
         *features = kept.emplace_back(sora::withoutMediaBridge(*features)).data();
     else
         args.push_back(kept.emplace_back(sora::withoutMediaBridge({})).data());
+    if (!sized)
+        args.push_back(kept.emplace_back(sora::kAudioBufferSwitch).data());
     args.push_back(nullptr);
     return args;
 }
