@@ -96,6 +96,25 @@ class ProcessTree(unittest.TestCase):
             os.killpg(proc.pid, signal.SIGKILL)
             proc.wait()
 
+    def test_engine_processes_are_told_apart_by_type_whether_or_not_they_rewrote_their_title(self):
+        # An engine process that set its title has all its arguments in one, spaces between.
+        sleep = "import time; time.sleep(60)"
+        kids = [subprocess.Popen(["bash", "-c", f'exec -a "QtWebEngineProcess --type=renderer" python3 -c "{sleep}"']),
+                subprocess.Popen(["python3", "-c", sleep, "--type=utility",
+                                  "--utility-sub-type=audio.mojom.AudioService"]),
+                subprocess.Popen(["python3", "-c", sleep, "--type=zygote"])]
+        try:
+            deadline = time.monotonic() + 10
+            while time.monotonic() < deadline and not all(
+                    b"--type=" in Path(f"/proc/{k.pid}/cmdline").read_bytes() for k in kids):
+                time.sleep(0.02)
+            self.assertEqual([run.process_kind(k.pid, os.getpid()) for k in kids], ["page", "audio", "zygote"])
+            self.assertEqual(run.process_kind(os.getpid(), os.getpid()), "main")
+        finally:
+            for k in kids:
+                k.kill()
+                k.wait()
+
 
 class PartialReport(unittest.TestCase):
     OLD = ("# Benchmark results\n\nheader\n\n## 1. Start-up\n\nold start-up\n\n## 2. Memory\n\nold memory\n\n"

@@ -16,6 +16,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/XInput2Backend.h"
 #include "windows/EngineFlags.h"
+#include "windows/RenderingPath.h"
 #include "windows/WebEngineBrowser.h"
 
 #include <QApplication>
@@ -34,7 +35,8 @@ namespace {
 // windows take about a third less memory at no cost in start-up (bench/RESULTS.md). The engine
 // reads its flags after --webEngineArgs (any case); a user who passes flags that way, or through
 // QTWEBENGINE_CHROMIUM_FLAGS (which replaces them all), keeps their own; the variable's flags get
-// the process per site unless they choose a process model.
+// the process per site unless they choose a process model, and the larger audio buffer unless
+// they size it.
 std::vector<char*> withEngineArguments(int argc, char* argv[])
 {
     static char marker[] = "--webEngineArgs";
@@ -43,7 +45,7 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
     const char* env = "QTWEBENGINE_CHROMIUM_FLAGS";
     std::vector<char*> args(argv, argv + argc);
     if (qEnvironmentVariableIsSet(env)) {
-        qputenv(env, sora::withoutMediaBridge(sora::withProcessPerSite(qgetenv(env))));
+        qputenv(env, sora::withoutMediaBridge(sora::withAudioBuffer(sora::withProcessPerSite(qgetenv(env)))));
         args.push_back(nullptr);
         return args;
     }
@@ -53,6 +55,9 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
         args.push_back(perSite);
         own = std::prev(args.end(), 2);
     }
+    // The larger audio buffer unless the user's own engine arguments size it.
+    const bool sized = std::any_of(std::next(own), args.end(),
+                                   [](const char* a) { return QByteArray(a).startsWith("--audio-buffer-size"); });
     // The media bridge stays off beside a user's own engine arguments: the desktop's media
     // controls are the program's (MediaControls), and the engine's would list a second player.
     const auto features = std::find_if(std::next(own), args.end(), [](const char* a) {
@@ -62,6 +67,8 @@ std::vector<char*> withEngineArguments(int argc, char* argv[])
         *features = kept.emplace_back(sora::withoutMediaBridge(*features)).data();
     else
         args.push_back(kept.emplace_back(sora::withoutMediaBridge({})).data());
+    if (!sized)
+        args.push_back(kept.emplace_back(sora::kAudioBufferSwitch).data());
     args.push_back(nullptr);
     return args;
 }
@@ -74,11 +81,18 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // Qt WebEngine needs it before the app
+    // Without it the engine never builds the pages' accessibility trees on Linux. With it, it builds
+    // them only while Qt's own accessibility is active, which follows the desktop's status
+    // (org.a11y.Status: IsEnabled, ScreenReaderEnabled): without assistive technology it costs
+    // nothing (bench/RESULTS.md).
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     std::vector<char*> args = withEngineArguments(argc, argv);
     int argCount = static_cast<int>(args.size()) - 1;
     std::optional<sora::QtPlatformChoice> platformChoice(std::in_place); // X11 on a Wayland session
     QApplication app(argCount, args.data());
     platformChoice.reset();
+    sora::chooseRenderingPath();
     QApplication::setApplicationName(sora::ProgramInfo::title());
     QApplication::setQuitOnLastWindowClosed(false); // only the main window's close ends the program
     sora::installFontSubstitutions();

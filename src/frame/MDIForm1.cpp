@@ -1,5 +1,7 @@
 #include "MDIForm1.h"
 
+#include "PageVisibility.h"
+
 #include "dialogs/Form3.h"
 #include "dialogs/frmConfig.h"
 #include "dialogs/frmTimeInterval.h"
@@ -61,7 +63,8 @@ MDIForm1::MDIForm1(Platform& platform)
       M_ReConnect(menuBar()->addAction(QStringLiteral("再接続"))),
       M_Config(menuBar()->addAction(QStringLiteral("設定"))),
       M_Ver(menuBar()->addAction(QStringLiteral("バージョン"))), m_platform(platform),
-      m_statusText(new StatusText(sbURLBar)), m_statusDue(new QTimer(this))
+      m_pages(new PageVisibility(*this, *mdiArea)), m_statusText(new StatusText(sbURLBar)),
+      m_statusDue(new QTimer(this))
 {
     setWindowTitle(designCaption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
@@ -107,6 +110,8 @@ MDIForm1::~MDIForm1()
 {
     // Dialogs have no owner, so they would outlive this window otherwise.
     closeDialogs();
+    // Nothing is seen any more: the pages need not be told while their windows go.
+    delete m_pages;
     // Child windows take themselves off the list as they go, so they must go while it exists;
     // closed ones waiting for deletion too.
     qDeleteAll(mdiArea->findChildren<ChildWindow*>());
@@ -210,6 +215,7 @@ void MDIForm1::addChild(ChildWindow* child)
     connect(child, &ChildWindow::Closed, this, remove);
     connect(child, &QObject::destroyed, this, remove);
     mdiArea->addSubWindow(child);
+    m_pages->watch(child);
     emit ChildWindowsChanged();
 }
 

@@ -22,6 +22,7 @@ namespace sora {
 class ChildWindow;
 class Form1;
 class Form3;
+class PageVisibility;
 class RecordingsWindow;
 class frmConfig;
 class frmTimeInterval;
@@ -155,6 +156,7 @@ private:
 
     Platform& m_platform;
     QList<ChildWindow*> m_children;
+    PageVisibility* m_pages; // tells the browsers whether their pages are seen
     QPointer<frmConfig> m_config;
     QPointer<frmTimeInterval> m_timeInterval;
     QPointer<Form3> m_version;

@@ -54,6 +54,9 @@ public:
     // Runs `command` on the page's media elements; `done` later gets what the page then holds.
     // It is not called once the browser is gone.
     virtual void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) = 0;
+    // Whether anyone can see the page: the engine paints only pages that are seen, and plays the
+    // sound of every page.
+    virtual void SetPageVisible(bool visible) = 0;
 
     double Top() const { return m_top; }
     double Width() const { return m_width; }

@@ -7,23 +7,40 @@
 
 namespace sora {
 
-QByteArray withProcessPerSite(const QByteArray& userFlags)
+namespace {
+
+// Whether the flags hold one of the switches named (without dashes).
+template <std::size_t N> bool hasSwitch(const QByteArray& flags, const std::array<const char*, N>& names)
 {
-    static constexpr std::array<const char*, 4> kProcessModels{"single-process", "process-per-tab",
-                                                               "process-per-site", "site-per-process"};
-    const QList<QByteArray> words = userFlags.simplified().split(' ');
-    const bool chosen = std::any_of(words.begin(), words.end(), [](QByteArray word) {
+    const QList<QByteArray> words = flags.simplified().split(' ');
+    return std::any_of(words.begin(), words.end(), [&names](QByteArray word) {
         // The engine takes "-" or "--" and an optional "=value" on any switch.
         while (word.startsWith('-'))
             word.remove(0, 1);
         word.truncate(word.indexOf('=') < 0 ? word.size() : word.indexOf('='));
-        return std::any_of(kProcessModels.begin(), kProcessModels.end(),
-                           [&word](const char* model) { return word == model; });
+        return std::any_of(names.begin(), names.end(), [&word](const char* name) { return word == name; });
     });
-    if (chosen)
+}
+
+} // namespace
+
+QByteArray withProcessPerSite(const QByteArray& userFlags)
+{
+    static constexpr std::array<const char*, 4> kProcessModels{"single-process", "process-per-tab",
+                                                               "process-per-site", "site-per-process"};
+    if (hasSwitch(userFlags, kProcessModels))
         return userFlags;
     const QByteArray trimmed = userFlags.trimmed();
     return trimmed.isEmpty() ? QByteArrayLiteral("--process-per-site") : trimmed + " --process-per-site";
+}
+
+QByteArray withAudioBuffer(const QByteArray& flags)
+{
+    static constexpr std::array<const char*, 1> kSize{"audio-buffer-size"};
+    if (hasSwitch(flags, kSize))
+        return flags;
+    const QByteArray trimmed = flags.trimmed();
+    return trimmed.isEmpty() ? QByteArray(kAudioBufferSwitch) : trimmed + ' ' + kAudioBufferSwitch;
 }
 
 QByteArray withoutMediaBridge(const QByteArray& flags)

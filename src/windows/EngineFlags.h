@@ -14,4 +14,12 @@ QByteArray withProcessPerSite(const QByteArray& userFlags);
 // feature added rather than a second list beside it.
 QByteArray withoutMediaBridge(const QByteArray& flags);
 
+// The engine's audio output buffer: 4096 frames (85 ms at 48 kHz) where its own is about 10 ms.
+// The audio and page processes wake for each buffer, so a playing station costs half as much in
+// the background and a sixth less shown (bench/RESULTS.md); a radio has no use for low latency.
+inline constexpr char kAudioBufferSwitch[] = "--audio-buffer-size=4096";
+
+// Flags with kAudioBufferSwitch after them, unless they size the buffer themselves.
+QByteArray withAudioBuffer(const QByteArray& flags);
+
 } // namespace sora

@@ -4,9 +4,11 @@
 #include "Downloads.h"
 #include "platform/BenchProbe.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLocale>
+#include <QMoveEvent>
 #include <QNetworkInformation>
 #include <QPointer>
 #include <QStandardPaths>
@@ -207,6 +209,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     m_view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
     m_view->setAccessibleName(QStringLiteral("ブラウザ"));
+    m_view->installEventFilter(this);
 
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
         // A load of the user's own (or the reload timer's) replaces a pending crash reload.
@@ -264,6 +267,31 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
 }
 
 QWidget* WebEngineBrowser::widget() { return m_view; }
+
+bool WebEngineBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched == m_view) {
+        // Everything it sits in up to the main window, whose own moves the engine follows.
+        for (QWidget* w = m_view->parentWidget(); w && !w->isWindow(); w = w->parentWidget())
+            w->installEventFilter(this);
+    } else if (event->type() == QEvent::Move) {
+        // The engine places the page on the screen (for screen readers and input methods) where
+        // it was when the main window last moved: a move inside the window (the browser's Top as
+        // the title strip comes and goes, a child window dragged) is told to its drawing widget,
+        // which passes its new place on.
+        for (QWidget* w : m_view->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QMoveEvent moved(w->pos(), w->pos());
+            QCoreApplication::sendEvent(w, &moved);
+        }
+    }
+    return false;
+}
+
+void WebEngineBrowser::SetPageVisible(bool visible)
+{
+    // The view itself tells the page when it is hidden or shown; a hidden view's page stays hidden.
+    m_view->page()->setVisible(visible && m_view->isVisible());
+}
 
 void WebEngineBrowser::pageProcessEnded(bool abnormal)
 {

@@ -52,6 +52,7 @@ public:
     void SetAudioMuted(bool muted) override;
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
     void setRecoversPlayback(bool on) override;
+    void SetPageVisible(bool visible) override;
 
     // True when two addresses name the same page once the browser's own normalisation (lower-case
     // scheme and host, "/" for an empty path, percent-encoding) is undone.
@@ -62,6 +63,9 @@ public:
     // pointer leaves the link. Nothing when the status text does not change: the view also says
     // "no link" as each page opens, whether or not a link was hovered.
     static std::optional<QString> hoverStatus(const QString& url, bool& overLink);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void pageProcessEnded(bool abnormal);

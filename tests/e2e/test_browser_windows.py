@@ -35,6 +35,19 @@ class StationPages(DesktopTestCase):
         s.wait_until(lambda: p.title_strip().name == "", 30, what="the strip to empty")
         s.wait_until(lambda: WHITE in self.desktop.colours(*area), 30, what="the page over the strip again")
 
+        # As the strip goes and comes the browser moves inside its window, and the tree puts the
+        # page where it is drawn: clicks at the places it reports follow the links named.
+        p.click_link(FIRST_STATION)
+        s.wait_until(lambda: p.title_strip().name == FIRST_STATION, 30, what="the first station again")
+        browser = min(p.find_all(name="ブラウザ"), key=lambda a: s.extents(a)[0])
+        bx, by, bw, bh = s.extents(browser)
+        hx, hy, hw, hh = s.extents(p.wait_find("heading", FIRST_STATION))
+        self.assertTrue(bx <= hx and by <= hy and hy + hh <= by + bh,
+                        f"the heading at {(hx, hy, hw, hh)}, the browser at {(bx, by, bw, bh)}")
+        lists = self.server.count(LIST)
+        p.click_link("放送局一覧へ戻る")
+        self.server.wait_for(LIST, n=lists + 1, timeout=30)
+
 
 class ReloadTimer(DesktopTestCase):
     def test_start_pages_reload_within_about_seventy_seconds_and_station_pages_do_not(self):

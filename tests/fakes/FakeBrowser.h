@@ -29,6 +29,7 @@ public:
     void SetAudioMuted(bool on) override { muted = on; }
     // Pause and Resume act on media.playing / media.paused; `done` comes at once.
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
+    void SetPageVisible(bool visible) override { pageVisible = visible; }
 
     // The user follows a link to `address`.
     void userOpens(const QString& address);
@@ -56,6 +57,7 @@ public:
     bool muted = false;
     MediaState media;
     QList<MediaCommand> mediaCommands;
+    bool pageVisible = true; // what the browser was told last
 
     QStringList navigations; // every address passed to Navigate, in order
     int backSteps = 0;

@@ -33,3 +33,11 @@ TEST(EngineFlags, TheMediaBridgeGoesIntoTheOneListOfDisabledFeatures)
               "--disable-features=HardwareMediaKeyHandling,Vulkan");
     EXPECT_EQ(withoutMediaBridge("--disable-features="), "--disable-features=HardwareMediaKeyHandling");
 }
+
+TEST(EngineFlags, TheAudioBufferIsLargerUnlessTheUserSizesIt)
+{
+    using sora::withAudioBuffer;
+    EXPECT_EQ(withAudioBuffer(""), "--audio-buffer-size=4096");
+    EXPECT_EQ(withAudioBuffer(" --disable-gpu "), "--disable-gpu --audio-buffer-size=4096");
+    EXPECT_EQ(withAudioBuffer("--disable-gpu -audio-buffer-size=512"), "--disable-gpu -audio-buffer-size=512");
+}
