@@ -28,6 +28,9 @@ public:
     QLabel* const lbl_title;
     QPushButton* const cmdRec;
 
+    // The station the title strip names, once a station page has opened in recording mode.
+    QString stationTitle() const;
+
     void Form_Load();
     void Form_Resize() override;
     void WebBrowser1_DownloadComplete();
@@ -43,6 +46,7 @@ private:
     void startRecorder(RecorderCommand command, const QString& station, const ProbeReply& reply);
 
     Platform& m_platform;
+    QString m_station; // the page's "&title=" value, while the strip shows it
     bool m_probing = false;
     TwipsPlace m_frame1;
     TwipsPlace m_title;
