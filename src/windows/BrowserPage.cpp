@@ -17,7 +17,7 @@ namespace {
 // way to the element, in every frame. Each report names its kind and carries the counts of the
 // frame's elements, so nobody has to ask the page again; a document going away reports none.
 const char* const kMediaWatch = R"JS((() => {
-  const frame = Math.random().toString(36).slice(2);
+  const frame = Math.random().toString(36).slice(2), fresh = "sora-fresh:";
   const known = new Set(), played = new WeakSet(), live = new WeakSet();
   const announced = new WeakMap(), clock = new Map(), moving = new Map();
   let stallCheck = 0;
@@ -35,8 +35,9 @@ const char* const kMediaWatch = R"JS((() => {
       // An end after more than the announced length played (a live stream whose first bytes
       // carried a file's length) is the end of a live stream, too.
       const length = announced.get(m);
-      report.l = live.has(m) || (length !== undefined &&
-        (m.currentTime > length + 0.5 || (clock.get(m)?.total ?? 0) > length * 1000 + 2000));
+      if (length !== undefined &&
+          (m.currentTime > length + 0.5 || (clock.get(m)?.total ?? 0) > length * 1000 + 2000)) live.add(m);
+      report.l = live.has(m);
     }
     console.info(%1 + " " + JSON.stringify(report));
   };
@@ -82,7 +83,20 @@ const char* const kMediaWatch = R"JS((() => {
     stop(m);
     say(m.ended || m.error ? "changed" : "paused", m);
   });
-  on("ended", (m) => { stop(m); say("ended", m); });
+  on("ended", (m) => {
+    stop(m);
+    say("ended", m);
+    // The engine keeps a stream that it took for a file whole once it ended, and the page loaded
+    // again would play it from memory: the next load of that stream asks its server anew.
+    try { if (played.has(m)) sessionStorage.setItem(fresh + m.currentSrc, Date.now()); } catch (e) {}
+  });
+  on("loadstart", (m) => {
+    const src = m.currentSrc || m.src;
+    let asked = 0;
+    try { asked = Number(sessionStorage.getItem(fresh + src)); sessionStorage.removeItem(fresh + src); } catch (e) {}
+    if (asked && Date.now() - asked < 600000)
+      m.src = src + (src.includes("?") ? "&" : "?") + "sora-fresh=" + Date.now();
+  });
   on("emptied", (m) => {
     stop(m); live.delete(m); announced.delete(m); clock.delete(m);
     say("changed", m);
