@@ -43,7 +43,6 @@ struct MediaEvent
 
 enum class MediaCommand
 {
-    Query,
     Pause,
     Resume, // what a pause of ours stopped, else every paused element
 };

@@ -41,6 +41,11 @@ const char* const kMediaWatch = R"JS((() => {
     }
     console.info(%1 + " " + JSON.stringify(report));
   };
+  // A station page names its stream's server and mount in its address.
+  const stationPage = () => {
+    try { return /[?&]serv=[^&]/.test(top.location.search) && /[?&]mount=[^&]/.test(top.location.search); }
+    catch (e) { return false; }
+  };
   const run = (m, on) => {
     const c = clock.get(m) ?? {total: 0, since: 0};
     if (c.since) c.total += Date.now() - c.since;
@@ -86,9 +91,11 @@ const char* const kMediaWatch = R"JS((() => {
   on("ended", (m) => {
     stop(m);
     say("ended", m);
-    // The engine keeps a stream that it took for a file whole once it ended, and the page loaded
-    // again would play it from memory: the next load of that stream asks its server anew.
-    try { if (played.has(m)) sessionStorage.setItem(fresh + m.currentSrc, Date.now()); } catch (e) {}
+    // The engine keeps a live stream that it took for a file whole once it ended, and the page
+    // loaded again would play it from memory: the next load of that stream asks its server anew.
+    // Only live streams: the address of a file may not take a word added to it.
+    if (played.has(m) && (live.has(m) || stationPage()))
+      try { sessionStorage.setItem(fresh + m.currentSrc, Date.now()); } catch (e) {}
   });
   on("loadstart", (m) => {
     const src = m.currentSrc || m.src;
@@ -214,9 +221,7 @@ std::optional<MediaEvent> BrowserPage::parseMediaReport(QStringView report)
 
 void BrowserPage::controlMedia(MediaCommand command, std::function<void(const MediaState&)> done)
 {
-    const char* name = command == MediaCommand::Pause    ? "pause"
-                       : command == MediaCommand::Resume ? "resume"
-                                                         : "query";
+    const char* name = command == MediaCommand::Pause ? "pause" : "resume";
     const QPointer<BrowserPage> self(this);
     runJavaScript(QString::fromLatin1(kMediaScript).arg(QLatin1String(name)),
                   QWebEngineScript::ApplicationWorld, [self, done](const QVariant& result) {
