@@ -1,5 +1,6 @@
 #include "frame/MDIForm1.h"
 #include "frame/MediaControls.h"
+#include "frame/PlayerModel.h"
 #include "frame/SystemTrayIcon.h"
 #include "platform/DetachedProcessLauncher.h"
 #include "platform/EndProcess.h"
@@ -119,7 +120,7 @@ int main(int argc, char* argv[])
     auto* controls = new sora::MediaControls(main);
     controls->publish();
     // A station that plays keeps the computer from sleeping, as a recording does.
-    QObject::connect(controls, &sora::MediaControls::playbackStatusChanged, &main,
+    QObject::connect(&controls->model(), &sora::PlayerModel::playbackStatusChanged, &main,
                      [&sleep](const QString& status) {
                          if (status == u"Playing")
                              sleep.hold(sora::SleepInhibitor::Hold::Playing, QStringLiteral("再生中"));

@@ -257,13 +257,15 @@ class WestonDesktop(Desktop):
 class DemoServer:
     """The local station directory on ports of its own (0 = any free port)."""
 
-    def __init__(self, port=0, stream_port=0, burst_seconds=None, extra_stations=()):
-        """extra_stations: (name, stream address) pairs of other servers, listed after the demo's own."""
+    def __init__(self, port=0, stream_port=0, burst_seconds=None, extra_stations=(), info_seconds=None):
+        """extra_stations: (name, stream address) pairs of other servers, listed after the demo's own;
+        info_seconds: every MP3 stream starts with an Info frame announcing that length."""
         self._dir = tempfile.TemporaryDirectory(prefix="sora-demo-")
         self.log_path = Path(self._dir.name) / "requests.log"
         self.port, self.stream_port = port, stream_port
         self.options = [] if burst_seconds is None else ["--burst-seconds", str(burst_seconds)]
         self.options += [a for name, url in extra_stations for a in ("--extra-station", f"{name}={url}")]
+        self.options += [] if info_seconds is None else ["--info-seconds", str(info_seconds)]
         self.proc = None
 
     def __enter__(self):
@@ -290,6 +292,10 @@ class DemoServer:
         stop_process(self.proc)
         if not keep:
             self._dir.cleanup()
+
+    def sources(self, present):
+        """Takes the stations' sources away (listeners cut off, mounts not found) or brings them back."""
+        self.proc.send_signal(signal.SIGUSR2 if present else signal.SIGUSR1)
 
     @property
     def host(self):

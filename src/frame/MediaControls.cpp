@@ -1,9 +1,7 @@
 #include "MediaControls.h"
 
 #include "MDIForm1.h"
-#include "platform/WebBrowser.h"
-#include "windows/ChildWindow.h"
-#include "windows/Form1.h"
+#include "PlayerModel.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -12,20 +10,13 @@
 #include <QDBusObjectPath>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMdiArea>
-#include <QPointer>
-#include <QTimer>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace sora {
 
 namespace {
-
-const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
-const QString kPlaying = QStringLiteral("Playing");
-const QString kPaused = QStringLiteral("Paused");
-const QString kStopped = QStringLiteral("Stopped");
 
 // The program's icon as a file: the packaged one beside the installed executable's share folder,
 // else one lying beside the executable; none in a build folder.
@@ -69,7 +60,9 @@ class RootAdaptor final : public QDBusAbstractAdaptor
     Q_PROPERTY(QStringList SupportedMimeTypes READ none)
 
 public:
-    explicit RootAdaptor(MediaControls* controls) : QDBusAbstractAdaptor(controls), m_controls(controls) {}
+    RootAdaptor(MediaControls* controls, PlayerModel& model) : QDBusAbstractAdaptor(controls), m_model(model)
+    {
+    }
 
     bool yes() const { return true; }
     bool no() const { return false; }
@@ -78,11 +71,11 @@ public:
     QStringList none() const { return {}; }
 
 public slots:
-    void Raise() { m_controls->Raise(); }
-    void Quit() { m_controls->Quit(); }
+    void Raise() { m_model.Raise(); }
+    void Quit() { m_model.Quit(); }
 
 private:
-    MediaControls* m_controls;
+    PlayerModel& m_model;
 };
 
 class PlayerAdaptor final : public QDBusAbstractAdaptor
@@ -104,22 +97,25 @@ class PlayerAdaptor final : public QDBusAbstractAdaptor
     Q_PROPERTY(bool CanControl READ canControl)
 
 public:
-    explicit PlayerAdaptor(MediaControls* controls) : QDBusAbstractAdaptor(controls), m_controls(controls) {}
+    PlayerAdaptor(MediaControls* controls, PlayerModel& model)
+        : QDBusAbstractAdaptor(controls), m_model(model)
+    {
+    }
 
-    QString playbackStatus() const { return m_controls->state().status; }
+    QString playbackStatus() const { return m_model.state().status; }
     double one() const { return 1.0; }
-    QVariantMap metadataMap() const { return metadata(m_controls->state()); }
-    double volume() const { return m_controls->state().volume; }
-    void setVolume(double v) { m_controls->SetVolume(v); }
+    QVariantMap metadataMap() const { return metadata(m_model.state()); }
+    double volume() const { return m_model.state().volume; }
+    void setVolume(double v) { m_model.SetVolume(v); }
     qlonglong position() const { return 0; } // a live stream has no position to tell
     bool no() const { return false; }
-    bool canControl() const { return m_controls->state().canControl; }
+    bool canControl() const { return m_model.state().canControl; }
 
 public slots:
-    void Play() { m_controls->Play(); }
-    void Pause() { m_controls->Pause(); }
-    void PlayPause() { m_controls->PlayPause(); }
-    void Stop() { m_controls->Stop(); }
+    void Play() { m_model.Play(); }
+    void Pause() { m_model.Pause(); }
+    void PlayPause() { m_model.PlayPause(); }
+    void Stop() { m_model.Stop(); }
     // Nothing to step to or seek in: CanGoNext, CanGoPrevious and CanSeek say so.
     void Next() {}
     void Previous() {}
@@ -131,45 +127,18 @@ signals:
     void Seeked(qlonglong position);
 
 private:
-    MediaControls* m_controls;
+    PlayerModel& m_model;
 };
 
 } // namespace
 
-int choosePlayingWindow(const QList<PlayerCandidate>& windows)
+MediaControls::MediaControls(MDIForm1& main)
+    : QObject(&main), m_main(main), m_model(new PlayerModel(main, iconUrl(), this))
 {
-    int best = -1;
-    // Sounding now beats having sounded; within each, the latest wins.
-    for (int i = 0; i < windows.size(); ++i) {
-        const PlayerCandidate& c = windows.at(i);
-        if (c.lastAudible == 0 && !c.audible)
-            continue;
-        if (best < 0)
-            best = i;
-        const PlayerCandidate& b = windows.at(best);
-        if (std::pair(c.audible, c.lastAudible) > std::pair(b.audible, b.lastAudible))
-            best = i;
-    }
-    if (best >= 0)
-        return best;
-    for (int i = 0; i < windows.size(); ++i)
-        if (windows.at(i).active)
-            return i;
-    return windows.isEmpty() ? -1 : 0;
-}
-
-MediaControls::MediaControls(MDIForm1& main) : QObject(&main), m_main(main), m_artUrl(iconUrl())
-{
-    new RootAdaptor(this);
-    new PlayerAdaptor(this);
-    connect(&main, &MDIForm1::ChildWindowsChanged, this, [this] {
-        watchWindows();
-        refresh();
-    });
-    connect(main.mdiArea, &QMdiArea::subWindowActivated, this, &MediaControls::refresh);
+    new RootAdaptor(this, *m_model);
+    new PlayerAdaptor(this, *m_model);
+    connect(m_model, &PlayerModel::StateChanged, this, &MediaControls::announce);
     connect(&main, &MDIForm1::ExitStarted, this, &MediaControls::withdraw);
-    watchWindows();
-    refresh();
 }
 
 MediaControls::~MediaControls()
@@ -182,13 +151,18 @@ bool MediaControls::publish()
     if (m_main.exiting())
         return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
+    // The program runs on without the desktop's media controls; the line says why they are missing.
+    const auto fail = [](const char* why) {
+        std::fprintf(stderr, "sorawindowex: media controls not on the session bus: %s\n", why);
+        return false;
+    };
     if (!bus.isConnected())
-        return false;
+        return fail("no session bus");
     if (!bus.registerObject(QString::fromLatin1(kPath), this, QDBusConnection::ExportAdaptors))
-        return false;
+        return fail("the object path is taken");
     if (!bus.registerService(QString::fromLatin1(kService))) {
         bus.unregisterObject(QString::fromLatin1(kPath));
-        return false;
+        return fail(qPrintable(QStringLiteral("%1 is taken").arg(QString::fromLatin1(kService))));
     }
     m_published = true;
     return true;
@@ -204,221 +178,22 @@ void MediaControls::withdraw()
     bus.unregisterObject(QString::fromLatin1(kPath));
 }
 
-QList<ChildWindow*> MediaControls::playerWindows() const
-{
-    QList<ChildWindow*> players;
-    for (int i = 1; i < m_main.windowCount(); ++i) {
-        ChildWindow* w = m_main.childAt(i);
-        // By caption, as everywhere: a window is a player window exactly when it is called so.
-        if (w && w->Caption() == Form1::caption())
-            players << w;
-    }
-    return players;
-}
-
-ChildWindow* MediaControls::playingWindow() const
-{
-    const QList<ChildWindow*> players = playerWindows();
-    QList<PlayerCandidate> candidates;
-    for (ChildWindow* w : players)
-        candidates << PlayerCandidate{w->WebBrowser1->RecentlyAudible(), m_lastAudible.value(w),
-                                      w == m_main.activeChild()};
-    const int chosen = choosePlayingWindow(candidates);
-    return chosen < 0 ? nullptr : players.at(chosen);
-}
-
-void MediaControls::watchWindows()
-{
-    const QList<ChildWindow*> players = playerWindows();
-    // A closed window leaves the list before it is deleted: forget it while its address is unique.
-    // Its browser's connections go with the browser.
-    for (ChildWindow* w : QSet<ChildWindow*>(m_watched)) {
-        if (players.contains(w))
-            continue;
-        m_watched.remove(w);
-        m_lastAudible.remove(w);
-        m_serial.remove(w);
-        m_media.remove(w);
-        m_mutedForPause.remove(w);
-    }
-    for (ChildWindow* w : players) {
-        if (m_watched.contains(w))
-            continue;
-        m_watched.insert(w);
-        m_serial.insert(w, m_nextSerial++);
-        WebBrowser* b = w->WebBrowser1;
-        connect(b, &WebBrowser::AudibleChange, this, [this, w](bool audible) { audibleChanged(w, audible); });
-        connect(b, &WebBrowser::TitleChange, this, &MediaControls::refresh);
-        // The title strip is filled as the page completes: Form1 hears of it first.
-        connect(b, &WebBrowser::DownloadComplete, this, [this, w] {
-            refresh();
-            query(w);
-        });
-        connect(b, &WebBrowser::MediaChange, this, [this, w] { query(w); });
-        query(w);
-    }
-}
-
-void MediaControls::audibleChanged(ChildWindow* w, bool audible)
-{
-    if (!m_watched.contains(w))
-        return;
-    // Falling silent is playing sound up to now, too: the window stays the one that played last.
-    m_lastAudible.insert(w, ++m_clock);
-    if (!audible)
-        query(w);
-    refresh();
-}
-
-void MediaControls::query(ChildWindow* w)
-{
-    const QPointer<MediaControls> self(this);
-    const QPointer<ChildWindow> window(w);
-    w->WebBrowser1->ControlMedia(MediaCommand::Query, [self, window](const MediaState& media) {
-        if (self && window)
-            self->mediaReported(window, media);
-    });
-}
-
-void MediaControls::mediaReported(ChildWindow* w, const MediaState& media)
-{
-    if (!m_watched.contains(w))
-        return;
-    m_media.insert(w, {media.playing, media.paused});
-    refresh();
-}
-
-void MediaControls::command(bool pause)
-{
-    ChildWindow* w = playingWindow();
-    if (!w || m_main.exiting())
-        return;
-    if (!pause)
-        m_lastAudible.insert(w, ++m_clock); // it plays again: the window to act on next
-    const QPointer<MediaControls> self(this);
-    const QPointer<ChildWindow> window(w);
-    w->WebBrowser1->ControlMedia(
-        pause ? MediaCommand::Pause : MediaCommand::Resume, [self, window, pause](const MediaState& media) {
-            if (!self || !window || !self->m_watched.contains(window))
-                return;
-            WebBrowser* b = window->WebBrowser1;
-            // Another site's frame takes no script of ours, and sound may come from no element of
-            // the page: such a page is muted instead, and that is what a play undoes.
-            const bool elsewhere =
-                media.unreachable || (media.playing == 0 && media.paused == 0 && b->RecentlyAudible());
-            if (pause && elsewhere) {
-                b->SetAudioMuted(true);
-                self->m_mutedForPause.insert(window);
-            } else if (!pause && self->m_mutedForPause.remove(window)) {
-                b->SetAudioMuted(false);
-            }
-            self->mediaReported(window, media);
-        });
-}
-
-void MediaControls::Play()
-{
-    command(false);
-}
-
-void MediaControls::Pause()
-{
-    command(true);
-}
-
-void MediaControls::PlayPause()
-{
-    command(m_state.status == kPlaying);
-}
-
-void MediaControls::SetVolume(double volume)
-{
-    ChildWindow* w = playingWindow();
-    if (!w || m_main.exiting())
-        return;
-    // Only silence is offered: the page's own volume belongs to the page.
-    const bool mute = volume <= 0;
-    w->WebBrowser1->SetAudioMuted(mute);
-    if (!mute)
-        m_mutedForPause.remove(w);
-    refresh();
-}
-
-void MediaControls::Raise()
-{
-    m_main.BringForward();
-}
-
-void MediaControls::Quit()
-{
-    if (m_main.exiting())
-        return;
-    // After the call's reply has gone out: the close ends the process.
-    QTimer::singleShot(0, &m_main, [main = QPointer<MDIForm1>(&m_main)] {
-        if (main)
-            main->close();
-    });
-}
-
-PlayerState MediaControls::compute() const
-{
-    PlayerState s;
-    s.artUrl = m_artUrl;
-    ChildWindow* w = playingWindow();
-    if (!w) {
-        s.trackId = kNoTrack;
-        return s;
-    }
-    s.canControl = true;
-    s.trackId = QStringLiteral("/org/sorawindowex/window%1").arg(m_serial.value(w));
-    const auto* player = qobject_cast<const Form1*>(w);
-    s.title =
-        player && !player->lbl_title->text().isEmpty() ? player->lbl_title->text() : w->WebBrowser1->Title();
-    const bool muted = w->WebBrowser1->AudioMuted();
-    s.volume = muted && !m_mutedForPause.contains(w) ? 0.0 : 1.0;
-    // What the media elements were last found in comes first: the engine still reports sound
-    // for a moment after a pause.
-    const auto [playing, paused] = m_media.value(w, {0, 0});
-    if (m_mutedForPause.contains(w))
-        s.status = kPaused;
-    else if (playing > 0)
-        s.status = kPlaying;
-    else if (paused > 0)
-        s.status = kPaused;
-    else if (w->WebBrowser1->RecentlyAudible())
-        s.status = kPlaying; // a player in a frame no script of ours reaches
-    else
-        s.status = kStopped;
-    return s;
-}
-
-void MediaControls::refresh()
-{
-    const PlayerState next = compute();
-    if (next == m_state)
-        return;
-    const PlayerState before = m_state;
-    m_state = next;
-    announce(before);
-    if (m_state.status != before.status)
-        emit playbackStatusChanged(m_state.status);
-}
-
 void MediaControls::announce(const PlayerState& before)
 {
     if (!m_published)
         return;
+    const PlayerState& now = m_model->state();
     // Desktop panels read nothing again on their own: each change is sent as it happens.
     QVariantMap changed;
-    if (m_state.status != before.status)
-        changed.insert(QStringLiteral("PlaybackStatus"), m_state.status);
-    if (m_state.trackId != before.trackId || m_state.title != before.title || m_state.artUrl != before.artUrl)
-        changed.insert(QStringLiteral("Metadata"), metadata(m_state));
-    if (m_state.volume != before.volume)
-        changed.insert(QStringLiteral("Volume"), m_state.volume);
-    if (m_state.canControl != before.canControl) {
+    if (now.status != before.status)
+        changed.insert(QStringLiteral("PlaybackStatus"), now.status);
+    if (now.trackId != before.trackId || now.title != before.title || now.artUrl != before.artUrl)
+        changed.insert(QStringLiteral("Metadata"), metadata(now));
+    if (now.volume != before.volume)
+        changed.insert(QStringLiteral("Volume"), now.volume);
+    if (now.canControl != before.canControl) {
         for (const char* name : {"CanPlay", "CanPause", "CanControl"})
-            changed.insert(QString::fromLatin1(name), m_state.canControl);
+            changed.insert(QString::fromLatin1(name), now.canControl);
     }
     QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kPath),
                                                      QStringLiteral("org.freedesktop.DBus.Properties"),

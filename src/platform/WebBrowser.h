@@ -18,9 +18,31 @@ struct MediaState
     bool unreachable = false; // a frame of another site holds what no script of ours reaches
 };
 
+// What a media element of a page did, as the program's watch over the page's frames reports it.
+struct MediaEvent
+{
+    enum class Kind
+    {
+        Playing,
+        Paused,  // the listener's pause, not the one that comes with an end or an error
+        Ended,   // the element reached its end
+        Failed,  // an element that had played reports an error
+        Stalled, // the position stood still for some seconds while nobody paused
+        Changed, // any other change of state, or the frame's document went away
+    };
+    Kind kind = Kind::Changed;
+    // Which document reported: the counts below are that document's alone.
+    QString frame;
+    // Its media elements after the event: not paused; paused with something to play.
+    int playing = 0;
+    int paused = 0;
+    // Ended only: the element announced no length, or played on past the length it announced:
+    // a live stream, for which an end is a drop.
+    bool live = false;
+};
+
 enum class MediaCommand
 {
-    Query,
     Pause,
     Resume, // what a pause of ours stopped, else every paused element
 };
@@ -41,9 +63,6 @@ public:
     virtual bool GoBack() = 0;
     virtual bool GoForward() = 0;
     virtual QString LocationURL() const = 0;
-    // A player window's browser loads its page again when a station that was playing stops by
-    // itself (the stream failed or stalled), until sound plays again.
-    virtual void setRecoversPlayback(bool) {}
 
     // The page's sound, for the desktop's media controls.
     virtual QString Title() const = 0;
@@ -71,10 +90,14 @@ signals:
     void StatusTextChange(const QString& text);
     // After each finished load, when LocationURL already reports the new page.
     void DownloadComplete();
+    // A load of the page began: Navigate's, a link's, the page's own. `address` is spelled as
+    // LocationURL would spell it, so a load of the text last passed to Navigate reports that text.
+    void LoadStarted(const QString& address);
+    // A load ended; false when no page came of it (an error, or a download that the page left).
+    void LoadFinished(bool ok);
     void TitleChange(const QString& title);
     void AudibleChange(bool audible);
-    // A media element of the page started, paused or ended.
-    void MediaChange();
+    void MediaReport(const MediaEvent& event);
 
 private:
     void applyPlace();

@@ -7,6 +7,7 @@
 #include "platform/Fonts.h"
 #include "platform/WebBrowser.h"
 
+#include "StationRecovery.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 
@@ -36,7 +37,8 @@ Form1::Form1(Platform& platform)
     setTabOrder(WebBrowser1->widget(), cmdRec);
 
     // A station that drops in a network blip plays again by itself.
-    WebBrowser1->setRecoversPlayback(true);
+    connect(new StationRecovery(*WebBrowser1, this), &StationRecovery::StatusTextChange, this,
+            &ChildWindow::StatusTextChange);
     connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::WebBrowser1_DownloadComplete);
     connect(cmdRec, &QPushButton::clicked, this, &Form1::cmdRec_Click);
 }
@@ -54,6 +56,11 @@ void Form1::Form_Load()
         Frame1->setVisible(false);
         lbl_title->setVisible(false);
     }
+}
+
+QString Form1::stationTitle() const
+{
+    return m_station;
 }
 
 void Form1::Form_Resize()
@@ -74,13 +81,15 @@ void Form1::WebBrowser1_DownloadComplete()
     if (!gPremium)
         return;
     if (WebBrowser1->LocationURL() == gUrl1) {
+        m_station.clear();
         lbl_title->setText(QString());
         WebBrowser1->SetTop(0);
         setStationShown(false);
         return;
     }
-    lbl_title->setText(GetUrlValue(WebBrowser1->LocationURL(), QStringLiteral("&title=")));
-    if (!lbl_title->text().isEmpty()) {
+    m_station = GetUrlValue(WebBrowser1->LocationURL(), QStringLiteral("&title="));
+    lbl_title->setText(m_station);
+    if (!m_station.isEmpty()) {
         setStationShown(true);
         WebBrowser1->SetTop(500);
     } else {

@@ -27,6 +27,9 @@ public:
     QLabel* const lbl_title;
     QPushButton* const cmdRec;
 
+    // The station the title strip names, once a station page has opened in recording mode.
+    QString stationTitle() const;
+
     void Form_Load();
     void Form_Resize() override;
     void WebBrowser1_DownloadComplete();
@@ -52,6 +55,7 @@ private:
     // it): what the record button shows, except while a recording is being checked.
     bool m_stationShown = false;
     bool m_checking = false;
+    QString m_station; // the page's "&title=" value, while the strip shows it
     TwipsPlace m_frame1;
     TwipsPlace m_title;
     TwipsPlace m_rec;

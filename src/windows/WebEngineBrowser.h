@@ -1,6 +1,5 @@
 #pragma once
 
-#include "PlaybackRecovery.h"
 #include "platform/WebBrowser.h"
 
 #include <QUrl>
@@ -9,10 +8,12 @@
 #include <optional>
 
 class QTimer;
-class QWebEngineDownloadRequest;
 class QWebEngineView;
 
 namespace sora {
+
+class BrowserPage;
+class PageDownloads;
 
 // When a window whose page process died loads its page again: at once, unless it did so less
 // than `interval` ago, then once that much has passed. A page that kills its process as it opens
@@ -51,7 +52,6 @@ public:
     bool AudioMuted() const override;
     void SetAudioMuted(bool muted) override;
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
-    void setRecoversPlayback(bool on) override;
     void SetPageVisible(bool visible) override;
 
     // True when two addresses name the same page once the browser's own normalisation (lower-case
@@ -71,25 +71,15 @@ private:
     void pageProcessEnded(bool abnormal);
     void reloadAfterCrash();
     QString addressShown() const;
-    void mediaReport(QStringView what);
-    void playbackFailed();
-    void retryPlayback();
-    void listenForNetwork();
-    // Opens an address or file with the desktop's own handler; `name` is what a failure names.
-    void handOver(const QUrl& url, const QString& name);
-    void startDownload(QWebEngineDownloadRequest* download);
 
     QWebEngineView* m_view;
+    BrowserPage* m_page;
+    PageDownloads* m_downloads;
     QTimer* m_crashReload;
     CrashReloadLimiter m_crashLimiter;
-    QTimer* m_retry;
-    PlaybackRecovery m_playback;
-    QUrl m_playingPage; // the page whose sound played last
-    QString m_retryAddress;
-    bool m_recoversPlayback = false;
-    bool m_listensForNetwork = false;
     QString m_navigated; // text last passed to Navigate
     bool m_reportedThisLoad = false;
+    bool m_loadIsDownload = false; // the load under way became a download: the page stays
     bool m_overLink = false;
 };
 

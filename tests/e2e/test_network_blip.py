@@ -1,5 +1,5 @@
 """A station that was playing plays again by itself after its server went away for a while; one
-the listener paused stays paused."""
+the listener paused stays paused; a stream that announced a file's length is brought back too."""
 
 import re
 import time
@@ -9,6 +9,7 @@ from e2e import STATION, DesktopTestCase, s
 
 PLAYING = re.compile("^(pause|一時停止)$")
 PAUSED = re.compile("^(play|再生)$")
+ELAPSED = re.compile(r"^(?:経過時間|elapsed time): (\d+):(\d\d)", re.IGNORECASE)
 
 
 class NetworkBlip(DesktopTestCase):
@@ -65,6 +66,43 @@ class NetworkBlip(DesktopTestCase):
         self.assertLessEqual(self.server.count("/station1", since=back), 4)
         self.assertLessEqual(self.server.count(STATION, since=stopped), 5)
         self.assertEqual(self.server.count("/station2", since=stopped), 0)
+
+
+class LiveFileDrop(DesktopTestCase):
+    # Every stream starts with an MP3 file's Info frame, as a source client relays a file's head
+    # to a listener who joins early: the engine takes the stream for a file of that length.
+    server_options = {"burst_seconds": 5, "info_seconds": 2}
+    media_button = NetworkBlip.media_button
+
+    def test_the_end_of_a_stream_that_announced_a_length_is_a_drop(self):
+        p = self.program()
+        station = (f"http://{self.server.host}{STATION}?ch=1&title=Info&serv=127.0.0.1"
+                   f"&port={self.server.stream_port}&mount=/station1&end=1")
+        since = self.now()
+        self.start(p, s.settings_file(station, self.server.url2(), interval=99,
+                                      windows=[(1, 0, 0, 0, 7000, 6300)]))
+        self.server.wait_for("/station1", since=since, timeout=60)
+        self.media_button(p, "Info", PLAYING, timeout=60)
+        # Played past the length the stream announced, as a listener does for minutes.
+        def elapsed():
+            page = p.find("document web", "Info")
+            for a in s.walk(page) if page else ():
+                m = ELAPSED.match(a.name or "")
+                if m:
+                    return int(m[1]) * 60 + int(m[2])
+            return 0
+        s.wait_until(lambda: elapsed() >= 5, 60, interval=0.5, what="5 s played")
+
+        # The source leaves: the server cuts the listener off, and the engine, asking for the rest
+        # of what it takes for a file, gets no more audio: the stream ends.
+        self.server.sources(False)
+        p.wait_status("接続が切れたため、再接続します。", timeout=45)
+        self.server.sources(True)
+        back = self.now()
+        # Asked of the server anew, not played again from what the engine kept of it.
+        self.server.wait_for("/station1", since=back, timeout=45)
+        self.media_button(p, "Info", PLAYING, timeout=60)
+        self.assertIsNone(p.proc.poll(), "the program ended")
 
 
 if __name__ == "__main__":

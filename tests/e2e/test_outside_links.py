@@ -1,6 +1,7 @@
 """What a page opens outside itself reaches the desktop: a link to a new window opens in the
-desktop's browser, a playlist link in the desktop's player, other files land in the download
-folder; a pop-up is dropped."""
+desktop's browser, a playlist link in the desktop's player (the default for the type the server
+sent, on a desktop that sets no name), other files land in the download folder; a pop-up is
+dropped."""
 
 import os
 import tempfile
@@ -22,6 +23,16 @@ class OutsideLinks(DesktopTestCase):
         p = self.program(env={"PATH": f"{STANDINS}:{os.environ['PATH']}", "SORA_OPENED": str(opened),
                               "TMPDIR": folder.name})
         calls = lambda: opened.read_text().splitlines() if opened.exists() else []
+        # The desktop's default player for playlists (xdg-mime stands in): a program that logs
+        # what it was given, started through its desktop entry.
+        player = Path(folder.name) / "player"
+        player.write_text('#!/bin/sh\nprintf "player %s\\n" "$*" >> "$SORA_OPENED"\n')
+        player.chmod(0o755)
+        applications = p.home / ".local/share/applications"
+        applications.mkdir(parents=True)
+        (applications / "sora-test-player.desktop").write_text(
+            f"[Desktop Entry]\nType=Application\nName=Player\nExec={player} --play %U\n"
+            "MimeType=audio/x-scpls;\n")
         # A station page that also tries a pop-up as it opens.
         station = (f"http://{self.server.host}{STATION}?ch=1&title=Links&serv=127.0.0.1"
                    f"&port={self.server.stream_port}&mount=/station1&end=1&popup=1")
@@ -38,7 +49,10 @@ class OutsideLinks(DesktopTestCase):
         p.click_link("プレイリスト")
         handed = s.wait_until(lambda: [c for c in calls() if c.endswith(".pls")], 30, what="the playlist handed over")
         self.assertEqual(len(handed), 1)
-        path = Path(handed[0].removeprefix("file://"))
+        self.assertTrue(handed[0].startswith("player --play /"), handed)
+        path = Path(handed[0].removeprefix("player --play "))
+        # The page stays, and the status bar says what happened to the playlist.
+        p.wait_status(f"{path} をプレイヤーで開きました。")
         with urllib.request.urlopen(f"http://{self.server.host}/kiri-board/radio-deck/listen/station1.pls") as r:
             self.assertEqual(path.read_bytes(), r.read())
         self.assertEqual((path.name, path.parent.parent), ("station1.pls", Path(folder.name)))

@@ -4,7 +4,10 @@
 
 namespace sora::fakes {
 
-FakeBrowser::FakeBrowser(QWidget* parent) : m_widget(new QWidget(parent)) { setParent(m_widget); }
+FakeBrowser::FakeBrowser(QWidget* parent) : m_widget(new QWidget(parent))
+{
+    setParent(m_widget);
+}
 
 void FakeBrowser::push(const QString& address)
 {
@@ -18,9 +21,27 @@ void FakeBrowser::Navigate(const QString& address)
 {
     navigations.append(address);
     push(address);
+    emit LoadStarted(address);
 }
 
-void FakeBrowser::userOpens(const QString& address) { push(address); }
+void FakeBrowser::userOpens(const QString& address)
+{
+    push(address);
+    emit LoadStarted(address);
+}
+
+void FakeBrowser::reportMedia(MediaEvent::Kind kind, int playing, int paused, bool live)
+{
+    media.playing = playing;
+    media.paused = paused;
+    MediaEvent event;
+    event.kind = kind;
+    event.frame = QStringLiteral("page");
+    event.playing = playing;
+    event.paused = paused;
+    event.live = live;
+    emit MediaReport(event);
+}
 
 bool FakeBrowser::GoBack()
 {
@@ -40,18 +61,18 @@ bool FakeBrowser::GoForward()
     return true;
 }
 
-QString FakeBrowser::LocationURL() const { return m_index >= 0 ? m_history.at(m_index) : QString(); }
+QString FakeBrowser::LocationURL() const
+{
+    return m_index >= 0 ? m_history.at(m_index) : QString();
+}
 
 void FakeBrowser::ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done)
 {
     mediaCommands.append(command);
-    if (command == MediaCommand::Pause) {
-        media.paused += media.playing;
-        media.playing = 0;
-    } else if (command == MediaCommand::Resume) {
-        media.playing += media.paused;
-        media.paused = 0;
-    }
+    if (command == MediaCommand::Pause && media.playing)
+        reportMedia(MediaEvent::Kind::Paused, 0, media.paused + media.playing);
+    else if (command == MediaCommand::Resume && media.paused)
+        reportMedia(MediaEvent::Kind::Playing, media.playing + media.paused, 0);
     done(media);
 }
 

@@ -27,26 +27,29 @@ public:
     bool RecentlyAudible() const override { return m_audible; }
     bool AudioMuted() const override { return muted; }
     void SetAudioMuted(bool on) override { muted = on; }
-    // Pause and Resume act on media.playing / media.paused; `done` comes at once.
+    // Pause and Resume act on media.playing / media.paused and are reported as the page's own
+    // media watch reports them; `done` comes at once.
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
     void SetPageVisible(bool visible) override { pageVisible = visible; }
 
-    // The user follows a link to `address`.
+    // The user follows a link to `address`: its load starts, and the page is shown at once.
     void userOpens(const QString& address);
-    // The page shown finished loading.
-    void finishLoad() { emit DownloadComplete(); }
+    // A load of `address` starts (a click on a link) and has shown nothing yet.
+    void startLoad(const QString& address) { emit LoadStarted(address); }
+    // The page shown finished loading; a failed load leaves an error page.
+    void finishLoad(bool ok = true)
+    {
+        emit LoadFinished(ok);
+        emit DownloadComplete();
+    }
     void reportStatus(const QString& text) { emit StatusTextChange(text); }
     void setTitle(const QString& text)
     {
         title = text;
         emit TitleChange(text);
     }
-    // The page's media elements changed on their own.
-    void mediaChanged(const MediaState& state)
-    {
-        media = state;
-        emit MediaChange();
-    }
+    // The page's media elements did `kind` on their own, and now hold `playing` and `paused`.
+    void reportMedia(MediaEvent::Kind kind, int playing, int paused, bool live = false);
     void setAudible(bool audible)
     {
         m_audible = audible;

@@ -1,23 +1,25 @@
-// The desktop's media controls: which window they act on, what they do to its page, and that
-// nothing brings the window back once the exit has begun.
-#include "frame/MediaControls.h"
+// The program as one media player, without a bus: which window the desktop's media controls act
+// on, what they do to its page, and that nothing brings the window back once the exit has begun.
 #include "Harness.h"
+#include "frame/PlayerModel.h"
 #include "windows/ChildWindow.h"
+#include "windows/Form1.h"
 
 #include <QFile>
 #include <QMdiArea>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 using namespace sora;
 using namespace sora::fakes;
 
-TEST(MediaControls, ActOnThePlayerWindowThatPlayedSoundLastElseTheActiveOneNeverAPingWindow)
+TEST(PlayerModel, ActOnThePlayerWindowThatPlayedSoundLastElseTheActiveOneNeverAPingWindow)
 {
     Harness h;
     ASSERT_TRUE(h.load()); // the default layout: a player window, then a ping window
     h.main().M_NewPlayerWindow_Click();
-    MediaControls media(h.main());
+    PlayerModel media(h.main(), QString());
     ChildWindow* first = h.main().childAt(1);
     ChildWindow* ping = h.main().childAt(2);
     ChildWindow* second = h.main().childAt(3);
@@ -47,14 +49,15 @@ TEST(MediaControls, ActOnThePlayerWindowThatPlayedSoundLastElseTheActiveOneNever
     EXPECT_EQ(media.state().trackId, QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
 }
 
-TEST(MediaControls, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches)
+TEST(PlayerModel, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches)
 {
     Harness h;
     ASSERT_TRUE(h.load());
-    MediaControls media(h.main());
+    PlayerModel media(h.main(), QString());
     FakeBrowser* b = h.browser(1);
     b->setTitle(QStringLiteral("ラジオ夢見"));
-    b->mediaChanged(MediaState{1, 0, false});
+    QSignalSpy statuses(&media, &PlayerModel::playbackStatusChanged);
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0);
     PlayerState s = media.state();
     EXPECT_EQ(s.status, QStringLiteral("Playing"));
     EXPECT_EQ(s.title, QStringLiteral("ラジオ夢見"));
@@ -71,11 +74,14 @@ TEST(MediaControls, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches
     EXPECT_EQ(media.state().trackId, s.trackId); // the same window, the same track
 
     // The page paused by itself.
-    b->mediaChanged(MediaState{0, 1, false});
+    b->reportMedia(MediaEvent::Kind::Paused, 0, 1);
     EXPECT_EQ(media.state().status, QStringLiteral("Paused"));
+    EXPECT_EQ(statuses.size(), 4); // Playing, Paused, Playing, Paused: each change once
+    EXPECT_EQ(statuses.last().at(0).toString(), QStringLiteral("Paused"));
 
     // The player sits in another site's frame: only its sound tells that it plays.
-    b->mediaChanged(MediaState{0, 0, true});
+    b->reportMedia(MediaEvent::Kind::Changed, 0, 0);
+    b->media.unreachable = true;
     b->setAudible(true);
     EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
     media.Stop();
@@ -93,12 +99,12 @@ TEST(MediaControls, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches
     EXPECT_FALSE(b->muted);
 }
 
-TEST(MediaControls, TheTitleIsTheStationAsTheTitleStripShowsItElseThePageTitle)
+TEST(PlayerModel, TheTitleIsTheStationAsTheTitleStripShowsItElseThePageTitle)
 {
     Harness h;
     h.enableRecording();
     ASSERT_TRUE(h.load());
-    MediaControls media(h.main());
+    PlayerModel media(h.main(), QString());
     FakeBrowser* b = h.browser(1);
     b->setTitle(QStringLiteral("ラジオデッキ"));
     EXPECT_EQ(media.state().title, QStringLiteral("ラジオデッキ"));
@@ -108,11 +114,11 @@ TEST(MediaControls, TheTitleIsTheStationAsTheTitleStripShowsItElseThePageTitle)
     EXPECT_EQ(media.state().title, QStringLiteral("深夜の灯台"));
 }
 
-TEST(MediaControls, NeitherASecondStartNorRaiseShowsTheWindowOnceTheExitHasBegun)
+TEST(PlayerModel, NeitherASecondStartNorRaiseShowsTheWindowOnceTheExitHasBegun)
 {
     Harness h;
     ASSERT_TRUE(h.load());
-    MediaControls media(h.main());
+    PlayerModel media(h.main(), QString());
     ASSERT_TRUE(QFile::setPermissions(h.iniPath(), QFile::ReadOwner));
     bool shownDuringTheMessage = true;
     h.messages.whileShown = [&] {
