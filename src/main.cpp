@@ -13,6 +13,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
+#include "platform/TitleReader.h"
 #include "platform/XInput2Backend.h"
 #include "windows/EngineFlags.h"
 #include "windows/WebEngineBrowser.h"
@@ -94,8 +95,9 @@ int main(int argc, char* argv[])
     sora::TcpStreamProbe probe;
     const sora::ProgramInfo program = sora::ProgramInfo::fromRunningExecutable();
     sora::Recordings recordings(sora::Recordings::defaultStateFolder(), program.folder());
-    sora::Platform platform{program,  instance, messages, folders, end,       browsers,
-                            launcher, input,    tray,     probe,   recordings};
+    sora::NetworkTitleReader titles;
+    sora::Platform platform{program,  instance, messages, folders, end,        browsers,
+                            launcher, input,    tray,     probe,   recordings, titles};
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();

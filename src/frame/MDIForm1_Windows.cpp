@@ -21,6 +21,7 @@ bool countTick(qint16& tickCount, qint16 interval)
 void MDIForm1::M_NewPlayerWindow_Click()
 {
     auto* w = new Form1(m_platform);
+    connect(w, &Form1::SongHeard, this, &MDIForm1::RecordSong);
     addChild(w);
     w->Form_Load();
     w->show();

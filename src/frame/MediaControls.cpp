@@ -4,6 +4,7 @@
 #include "platform/WebBrowser.h"
 #include "windows/ChildWindow.h"
 #include "windows/Form1.h"
+#include "windows/NowPlaying.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -46,9 +47,13 @@ QVariantMap metadata(const PlayerState& s)
 {
     QVariantMap m;
     m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(s.trackId)));
-    // Album and artist are not known: left out rather than made up.
+    // What is not known is left out rather than made up.
     if (!s.title.isEmpty())
         m.insert(QStringLiteral("xesam:title"), s.title);
+    if (!s.artist.isEmpty())
+        m.insert(QStringLiteral("xesam:artist"), QStringList{s.artist});
+    if (!s.album.isEmpty())
+        m.insert(QStringLiteral("xesam:album"), s.album);
     if (!s.artUrl.isEmpty())
         m.insert(QStringLiteral("mpris:artUrl"), s.artUrl);
     return m;
@@ -255,6 +260,8 @@ void MediaControls::watchWindows()
             query(w);
         });
         connect(b, &WebBrowser::MediaChange, this, [this, w] { query(w); });
+        if (const auto* player = qobject_cast<const Form1*>(w))
+            connect(player->nowPlaying(), &NowPlaying::SongChange, this, &MediaControls::refresh);
         query(w);
     }
 }
@@ -372,8 +379,16 @@ PlayerState MediaControls::compute() const
     s.canControl = true;
     s.trackId = QStringLiteral("/org/sorawindowex/window%1").arg(m_serial.value(w));
     const auto* player = qobject_cast<const Form1*>(w);
-    s.title =
-        player && !player->lbl_title->text().isEmpty() ? player->lbl_title->text() : w->WebBrowser1->Title();
+    const QString station = StationName(w->WebBrowser1->LocationURL(), w->WebBrowser1->Title());
+    const QString song = player ? player->nowPlaying()->song() : QString();
+    if (song.isEmpty()) {
+        s.title = station;
+    } else {
+        const SongParts parts = SplitSong(song);
+        s.title = parts.title;
+        s.artist = parts.artist;
+        s.album = station;
+    }
     const bool muted = w->WebBrowser1->AudioMuted();
     s.volume = muted && !m_mutedForPause.contains(w) ? 0.0 : 1.0;
     // What the media elements were last found in comes first: the engine still reports sound
@@ -381,8 +396,8 @@ PlayerState MediaControls::compute() const
     const auto [playing, paused] = m_media.value(w, {0, 0});
     if (m_mutedForPause.contains(w))
         s.status = kPaused;
-    else if (playing > 0)
-        s.status = kPlaying;
+    else if (playing > 0 || w->WebBrowser1->RecoveringPlayback())
+        s.status = kPlaying; // a station that dropped plays again once it is back
     else if (paused > 0)
         s.status = kPaused;
     else if (w->WebBrowser1->RecentlyAudible())
@@ -410,7 +425,8 @@ void MediaControls::announce(const PlayerState& before)
     QVariantMap changed;
     if (m_state.status != before.status)
         changed.insert(QStringLiteral("PlaybackStatus"), m_state.status);
-    if (m_state.trackId != before.trackId || m_state.title != before.title || m_state.artUrl != before.artUrl)
+    if (m_state.trackId != before.trackId || m_state.title != before.title ||
+        m_state.artist != before.artist || m_state.album != before.album || m_state.artUrl != before.artUrl)
         changed.insert(QStringLiteral("Metadata"), metadata(m_state));
     if (m_state.volume != before.volume)
         changed.insert(QStringLiteral("Volume"), m_state.volume);

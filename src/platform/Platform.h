@@ -14,6 +14,7 @@ class ProcessLauncher;
 class Recordings;
 class StreamProbe;
 class SingleInstance;
+class TitleReader;
 
 // The parts of the machine the program talks to. main() hands in the real ones; tests hand in
 // fakes.
@@ -30,6 +31,7 @@ struct Platform
     NotifyIcon& tray;
     StreamProbe& probe;
     Recordings& recordings;
+    TitleReader& titles;
 };
 
 } // namespace sora

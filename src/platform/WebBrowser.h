@@ -54,6 +54,11 @@ public:
     // Runs `command` on the page's media elements; `done` later gets what the page then holds.
     // It is not called once the browser is gone.
     virtual void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) = 0;
+    // The address the page's playing media element plays (its current source); empty while none
+    // plays.
+    virtual QString PlayingSource() const { return QString(); }
+    // A station that dropped is being brought back (setRecoversPlayback).
+    virtual bool RecoveringPlayback() const { return false; }
 
     double Top() const { return m_top; }
     double Width() const { return m_width; }
@@ -72,6 +77,7 @@ signals:
     void AudibleChange(bool audible);
     // A media element of the page started, paused or ended.
     void MediaChange();
+    void PlayingSourceChange();
 
 private:
     void applyPlace();

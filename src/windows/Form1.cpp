@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "Layout.h"
+#include "NowPlaying.h"
 #include "UrlValue.h"
 #include "app/Cp932.h"
 #include "app/Defaults.h"
@@ -34,7 +35,12 @@ const QString kCannotRecord = QStringLiteral("録音を開始できません。\
 Form1::Form1(Platform& platform)
     : ChildWindow(platform.browsers, caption(), defaults::PlayerGeometry), Frame1(new QFrame(client())),
       lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1)),
-      m_platform(platform)
+      m_platform(platform), m_nowPlaying(new NowPlaying(
+                                platform.titles,
+                                [&recordings = platform.recordings](const QUrl& stream) {
+                                    return RecorderTrackOf(recordings, stream);
+                                },
+                                this))
 {
     Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     lbl_title->setFont(msGothic(9));
@@ -54,6 +60,22 @@ Form1::Form1(Platform& platform)
     WebBrowser1->setRecoversPlayback(true);
     connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::WebBrowser1_DownloadComplete);
     connect(cmdRec, &QPushButton::clicked, this, &Form1::cmdRec_Click);
+
+    for (auto change : {&WebBrowser::PlayingSourceChange, &WebBrowser::DownloadComplete})
+        connect(WebBrowser1, change, this, &Form1::followSong);
+    connect(WebBrowser1, &WebBrowser::AudibleChange, this, &Form1::followSong);
+    connect(m_nowPlaying, &NowPlaying::NewSong, this, [this](const QString& title) {
+        emit SongHeard(StationName(WebBrowser1->LocationURL(), WebBrowser1->Title()), title,
+                       m_nowPlaying->stream().toString());
+    });
+}
+
+void Form1::followSong()
+{
+    const QString source = WebBrowser1->PlayingSource();
+    const bool plays =
+        !source.isEmpty() || WebBrowser1->RecentlyAudible() || WebBrowser1->RecoveringPlayback();
+    m_nowPlaying->watch(plays ? StationStream(source, WebBrowser1->LocationURL()) : QUrl());
 }
 
 void Form1::Form_Load()

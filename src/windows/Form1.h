@@ -9,6 +9,7 @@ class QPushButton;
 
 namespace sora {
 
+class NowPlaying;
 struct Platform;
 struct ProbeReply;
 struct RecorderCommand;
@@ -33,16 +34,26 @@ public:
     void WebBrowser1_DownloadComplete();
     void cmdRec_Click();
 
+    // The title of the stream this window plays.
+    NowPlaying* nowPlaying() const { return m_nowPlaying; }
+
     // Places of the strip's controls, in twips.
     const TwipsPlace& frame1Place() const { return m_frame1; }
     const TwipsPlace& titlePlace() const { return m_title; }
     const TwipsPlace& recPlace() const { return m_rec; }
 
+signals:
+    // A new title of the station playing: for the history of titles.
+    void SongHeard(const QString& station, const QString& title, const QString& stream);
+
 private:
+    // Follows the title of what the page plays, while it plays.
+    void followSong();
     // After the stream answered the probe: starts the recorder, or says why not.
     void startRecorder(RecorderCommand command, const QString& station, const ProbeReply& reply);
 
     Platform& m_platform;
+    NowPlaying* m_nowPlaying;
     bool m_probing = false;
     TwipsPlace m_frame1;
     TwipsPlace m_title;

@@ -46,7 +46,8 @@ const QString kNoFolder = QStringLiteral("%1 を保存するフォルダを作�
 // capturing listener sees them on their way to the element, in every frame. It reports "playing",
 // "paused" (the listener's pause, not the pause that comes with an end or an error), "failed" (an
 // element that played reports an error, a live stream (no duration) ends, or the position stands
-// still for some seconds while nobody paused) and "changed" for any other change of state.
+// still for some seconds while nobody paused) and "changed" for any other change of state; before
+// "playing", "source" and the address the element plays.
 const char* const kMediaWatch = R"JS((() => {
   const say = (what) => console.info(%1 + " " + what);
   const played = new WeakSet(), live = new WeakSet(), moving = new Map();
@@ -70,6 +71,7 @@ const char* const kMediaWatch = R"JS((() => {
     moving.set(m, {at: m.currentTime, since: Date.now(), told: false});
     // Only a page that has played pays for the check.
     if (!stallCheck) stallCheck = setInterval(checkStalls, 1000);
+    say("source " + m.currentSrc);
     say("playing");
   });
   on("pause", (m) => {
@@ -192,6 +194,12 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     // The engine sends no Accept-Language of its own: ask in the program's language.
     page->profile()->setHttpAcceptLanguage(QLocale().bcp47Name());
     page->onMedia = [this](QStringView what) {
+        if (what.startsWith(u"source ")) {
+            setPlayingSource(what.mid(7).toString());
+            return;
+        }
+        if (what == u"paused")
+            setPlayingSource(QString());
         emit MediaChange();
         if (m_recoversPlayback)
             mediaReport(what);
@@ -219,6 +227,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     // download, which leaves the page as it is.
     connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
         const auto document = [](const QUrl& u) { return u.adjusted(QUrl::RemoveFragment); };
+        if (!m_playingSource.isEmpty() && !sameAddress(document(url), document(m_playingPage)))
+            setPlayingSource(QString());
         if (!m_playingPage.isEmpty() && !sameAddress(document(url), document(m_playingPage))) {
             m_playingPage.clear();
             m_playback.navigated();
@@ -308,6 +318,14 @@ void WebEngineBrowser::mediaReport(QStringView what)
     } else if (what == u"failed") {
         playbackFailed();
     }
+}
+
+void WebEngineBrowser::setPlayingSource(const QString& source)
+{
+    if (source == m_playingSource)
+        return;
+    m_playingSource = source;
+    emit PlayingSourceChange();
 }
 
 void WebEngineBrowser::playbackFailed()

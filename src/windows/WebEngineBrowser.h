@@ -52,6 +52,8 @@ public:
     void SetAudioMuted(bool muted) override;
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
     void setRecoversPlayback(bool on) override;
+    QString PlayingSource() const override { return m_playingSource; }
+    bool RecoveringPlayback() const override { return m_playback.retrying(); }
 
     // True when two addresses name the same page once the browser's own normalisation (lower-case
     // scheme and host, "/" for an empty path, percent-encoding) is undone.
@@ -69,6 +71,7 @@ private:
     QString addressShown() const;
     void mediaReport(QStringView what);
     void playbackFailed();
+    void setPlayingSource(const QString& source);
     void retryPlayback();
     void listenForNetwork();
     // Opens an address or file with the desktop's own handler; `name` is what a failure names.
@@ -81,6 +84,7 @@ private:
     QTimer* m_retry;
     PlaybackRecovery m_playback;
     QUrl m_playingPage; // the page whose sound played last
+    QString m_playingSource;
     QString m_retryAddress;
     bool m_recoversPlayback = false;
     bool m_listensForNetwork = false;

@@ -29,6 +29,8 @@ public:
     void SetAudioMuted(bool on) override { muted = on; }
     // Pause and Resume act on media.playing / media.paused; `done` comes at once.
     void ControlMedia(MediaCommand command, std::function<void(const MediaState&)> done) override;
+    QString PlayingSource() const override { return m_playingSource; }
+    bool RecoveringPlayback() const override { return recovering; }
 
     // The user follows a link to `address`.
     void userOpens(const QString& address);
@@ -46,6 +48,12 @@ public:
         media = state;
         emit MediaChange();
     }
+    // The page's media element plays `source` (empty: none plays).
+    void setPlayingSource(const QString& source)
+    {
+        m_playingSource = source;
+        emit PlayingSourceChange();
+    }
     void setAudible(bool audible)
     {
         m_audible = audible;
@@ -54,6 +62,7 @@ public:
 
     QString title;
     bool muted = false;
+    bool recovering = false;
     MediaState media;
     QList<MediaCommand> mediaCommands;
 
@@ -68,6 +77,7 @@ private:
     QStringList m_history;
     int m_index = -1;
     bool m_audible = false;
+    QString m_playingSource;
 };
 
 class FakeBrowserFactory final : public BrowserFactory

@@ -44,6 +44,7 @@ public:
     FakeInputBackend input;
     FakeNotifyIcon tray;
     FakeStreamProbe probe;
+    FakeTitleReader titles;
 
 private:
     QTemporaryDir m_dir;
