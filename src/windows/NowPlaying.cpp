@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -19,6 +20,32 @@
 #include <tuple>
 
 namespace sora {
+
+namespace {
+
+// Some stream servers keep a title's characters beyond ASCII as XML character references
+// ("&#27703;"), in their status document and in the stream alike: the title is the text they stand for.
+QString TitleText(const QString& text)
+{
+    static const QRegularExpression reference(QStringLiteral("&#(?:([0-9]{1,7})|[xX]([0-9a-fA-F]{1,6}));"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        bool ok = false;
+        const uint code = m.hasCaptured(1) ? m.captured(1).toUInt(&ok) : m.captured(2).toUInt(&ok, 16);
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            continue;
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        const char32_t c = code;
+        out += QString::fromUcs4(&c, 1);
+        last = m.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out.trimmed();
+}
+
+} // namespace
 
 QString StationName(const QString& pageAddress, const QString& pageTitle)
 {
@@ -77,8 +104,8 @@ std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString
         const QUrl listen(source.value(u"listenurl").toString());
         if (!listen.isValid() || listen.path(QUrl::FullyDecoded) != mount)
             continue;
-        const QString title = source.value(u"title").toString();
-        const QString artist = source.value(u"artist").toString();
+        const QString title = TitleText(source.value(u"title").toString());
+        const QString artist = TitleText(source.value(u"artist").toString());
         return artist.isEmpty() || title.isEmpty() ? title + artist : artist + QStringLiteral(" - ") + title;
     }
     return std::nullopt;
@@ -98,8 +125,7 @@ QString IcyStreamTitle(const QByteArray& metadata)
     if (end < from)
         end = metadata.size();
     const QByteArray raw = metadata.mid(from, end - from);
-    const QString text = MetadataCodeset(raw) == u"UTF-8" ? QString::fromUtf8(raw) : cp932::decode(raw);
-    return text.trimmed();
+    return TitleText(MetadataCodeset(raw) == u"UTF-8" ? QString::fromUtf8(raw) : cp932::decode(raw));
 }
 
 std::optional<QString> RecorderTrackOf(Recordings& recordings, const QUrl& stream)
@@ -136,11 +162,11 @@ NowPlaying::NowPlaying(TitleReader& reader,
     connect(m_timer, &QTimer::timeout, this, &NowPlaying::read);
 }
 
-NowPlaying::Wait NowPlaying::icyWait(qint64 bytes, int kbps)
+NowPlaying::Wait NowPlaying::icyWait(qint64 bytes, int kbps, Wait least)
 {
     const double bytesPerMs = (kbps > 0 ? kbps : kAssumedKbps) * 1000.0 / 8 / 1000;
     const auto share = Wait(static_cast<qint64>(static_cast<double>(bytes) / (kIcyShare * bytesPerMs)));
-    return std::max(kIcyEvery, share);
+    return std::max(least, share);
 }
 
 void NowPlaying::watch(const QUrl& stream)
@@ -157,6 +183,7 @@ void NowPlaying::watch(const QUrl& stream)
         m_stream = stream;
         m_mode = Mode::Probe;
         m_mismatches = 0;
+        m_listed.clear();
         m_lastTitle.clear();
         m_due = {};
     }
@@ -198,7 +225,7 @@ void NowPlaying::read()
     if (m_recordedTrack) {
         if (const std::optional<QString> track = m_recordedTrack(m_stream)) {
             heard(*track);
-            return schedule(kRecorderEvery);
+            return schedule(m_recorderEvery);
         }
     }
     const int generation = m_generation;
@@ -216,10 +243,10 @@ void NowPlaying::read()
                 if (!title) {
                     // The server changed, or is gone for now: find out again which way to read.
                     m_mode = Mode::Probe;
-                    return schedule(kStatusEvery);
+                    return schedule(m_statusEvery);
                 }
                 heard(*title);
-                schedule(kStatusEvery);
+                schedule(m_statusEvery);
             });
         return;
     case Mode::Icy:
@@ -228,14 +255,14 @@ void NowPlaying::read()
                 return;
             if (reply.hasMetadata)
                 heard(IcyStreamTitle(reply.metadata));
-            schedule(icyWait(reply.bytes, reply.bitrate));
+            schedule(icyWait(reply.bytes, reply.bitrate, m_icyEvery));
         });
         return;
     }
 }
 
-// Both ways at once, once: the status document is cheap, but only worth reading where it tells
-// the title as the stream itself does (a server may take a title's character set wrongly).
+// Both ways at once: the status document is cheap, but only worth reading where it tells the
+// title as the stream itself does (a server may take a title's character set wrongly).
 void NowPlaying::probe()
 {
     const int generation = m_generation;
@@ -263,18 +290,28 @@ void NowPlaying::probed(int generation)
     m_probeStatus.reset();
     m_probeIcy.reset();
     const QString sent = icy.hasMetadata ? IcyStreamTitle(icy.metadata) : QString();
-    if (listed && (!icy.hasMetadata || *listed == sent)) {
+    if (listed) {
+        m_listed.append(*listed);
+        if (m_listed.size() > 4)
+            m_listed.removeFirst();
+    }
+    // A stream whose titles are UTF-8 has them in the document as they are. Titles in another
+    // character set the server may have taken wrongly: the document must tell the stream's own.
+    // A server's first bytes to a listener are audio of some seconds ago, with the title of then:
+    // any title the document gave of late agrees.
+    const bool utf8 = MetadataCodeset(icy.metadata) == u"UTF-8";
+    if (listed && (!icy.hasMetadata || utf8 || m_listed.contains(sent))) {
         m_mode = Mode::Status;
         heard(*listed);
-        return schedule(kStatusEvery);
+        return schedule(m_statusEvery);
     }
-    // The title may have changed between the two reads: one more look before giving up on it.
+    // One more look before the document is given up on; nothing is shown meanwhile, as either
+    // title may be the wrong one.
     if (listed && ++m_mismatches < 2)
-        m_mode = Mode::Probe;
-    else
-        m_mode = Mode::Icy;
+        return schedule(m_statusEvery);
+    m_mode = Mode::Icy;
     heard(sent);
-    schedule(icyWait(icy.bytes, icy.bitrate));
+    schedule(icyWait(icy.bytes, icy.bitrate, m_icyEvery));
 }
 
 } // namespace sora

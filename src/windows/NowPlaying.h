@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <chrono>
@@ -81,8 +82,16 @@ public:
     // The title heard now; empty while nothing plays or the stream tells none.
     QString song() const { return m_song; }
 
-    // How long to wait after a metadata read of `bytes` from a stream of `kbps`.
-    static Wait icyWait(qint64 bytes, int kbps);
+    // How long to wait after a metadata read of `bytes` from a stream of `kbps`, at least `least`.
+    static Wait icyWait(qint64 bytes, int kbps, Wait least = kIcyEvery);
+
+    // The waits between reads: status document, metadata, recorder (tests shorten them).
+    void setIntervals(Wait status, Wait icy, Wait recorder)
+    {
+        m_statusEvery = status;
+        m_icyEvery = icy;
+        m_recorderEvery = recorder;
+    }
 
 signals:
     // song() changed.
@@ -106,11 +115,15 @@ private:
     TitleReader& m_reader;
     std::function<std::optional<QString>(const QUrl&)> m_recordedTrack;
     QTimer* m_timer;
+    Wait m_statusEvery = kStatusEvery;
+    Wait m_icyEvery = kIcyEvery;
+    Wait m_recorderEvery = kRecorderEvery;
     QUrl m_stream;
     bool m_active = false;
     int m_generation = 0; // replies of an earlier watch are dropped
     Mode m_mode = Mode::Probe;
     int m_mismatches = 0;
+    QStringList m_listed; // the document's last few titles, while probing
     QString m_song;
     QString m_lastTitle;
     Clock::time_point m_due{}; // no read of the stream before this

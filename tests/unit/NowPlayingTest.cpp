@@ -48,6 +48,13 @@ TEST(NowPlaying, StreamTitlesAreDecodedAsTheRecordingCheckDoesAndSplitIntoArtist
     EXPECT_EQ(IcyStreamTitle(*cp932::encode(QStringLiteral("StreamTitle='懐メロ - 昭和の歌';"))),
               QStringLiteral("懐メロ - 昭和の歌"));
     EXPECT_EQ(IcyStreamTitle("StreamTitle='Rock 'n' Roll';"), "Rock 'n' Roll");
+    // Characters a server kept as references, as Debian's icecast2 does with titles sent in UTF-8.
+    EXPECT_EQ(IcyStreamTitle("StreamTitle='&#27703;&#x6CB3; - A&#9;&amp;&#0;&#xD800;&#99999999;';"),
+              QStringLiteral("氷河 - A\t&amp;&#0;&#xD800;&#99999999;"));
+    EXPECT_EQ(
+        StatusDocumentTitle(
+            R"({"icestats":{"source":{"listenurl":"http://h/m","title":"&#21271;&#12398;&#26143;"}}})", "/m"),
+        QStringLiteral("北の星"));
     EXPECT_EQ(IcyStreamTitle("StreamTitle='';"), "");
     EXPECT_EQ(IcyStreamTitle("StreamUrl='x';"), "");
 
