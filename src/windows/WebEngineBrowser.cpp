@@ -47,7 +47,7 @@ const QString kNoFolder = QStringLiteral("%1 を保存するフォルダを作�
 // "paused" (the listener's pause, not the pause that comes with an end or an error), "failed" (an
 // element that played reports an error, a live stream (no duration) ends, or the position stands
 // still for some seconds while nobody paused) and "changed" for any other change of state; before
-// "playing", "source" and the address the element plays.
+// "playing", "source" and the address the element plays (nothing once a file played to its end).
 const char* const kMediaWatch = R"JS((() => {
   const say = (what) => console.info(%1 + " " + what);
   const played = new WeakSet(), live = new WeakSet(), moving = new Map();
@@ -79,7 +79,12 @@ const char* const kMediaWatch = R"JS((() => {
     moving.delete(m);
     say("paused");
   });
-  on("ended", (m) => { moving.delete(m); say(live.has(m) ? "failed" : "changed"); });
+  on("ended", (m) => {
+    moving.delete(m);
+    if (live.has(m)) return say("failed");
+    say("source ");
+    say("changed");
+  });
   on("emptied", () => say("changed"));
   on("error", (m) => { moving.delete(m); if (played.has(m)) say("failed"); });
 })();)JS";
