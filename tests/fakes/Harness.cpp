@@ -8,18 +8,8 @@
 namespace sora::fakes {
 
 Harness::Harness()
-    : platform{ProgramInfo(m_dir.path(), QStringLiteral("SoraWindowEX")),
-               instance,
-               messages,
-               folders,
-               end,
-               browsers,
-               launcher,
-               input,
-               tray,
-               probe,
-               recordings,
-               titles}
+    : platform{ProgramInfo(m_dir.path(), QStringLiteral("SoraWindowEX")), instance, messages, folders, end, browsers,
+               launcher, input, tray, probe, recordings, titles}
 {
     resetGlobals();
     m_main = std::make_unique<MDIForm1>(platform);

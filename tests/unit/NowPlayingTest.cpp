@@ -70,16 +70,6 @@ TEST(NowPlaying, StreamTitlesAreDecodedAsTheRecordingCheckDoesAndSplitIntoArtist
         EXPECT_EQ(split(whole), std::pair(QString(), QString::fromUtf8(whole))) << whole;
 }
 
-TEST(NowPlaying, MetadataReadsKeepTheirBytesWithinAShareOfTheStreamsOwn)
-{
-    // A small read costs nothing extra: every 30 s.
-    EXPECT_EQ(NowPlaying::icyWait(600, 64), NowPlaying::kIcyEvery);
-    // 16 kB before the first block of a 64 kbit/s stream (8000 bytes a second): 16000 / (0.018 * 8) ms.
-    EXPECT_EQ(NowPlaying::icyWait(16000, 64).count(), 111111);
-    EXPECT_EQ(NowPlaying::icyWait(16000, 0), NowPlaying::icyWait(16000, 64)); // not told: 64 assumed
-    EXPECT_LT(NowPlaying::icyWait(16000, 320), NowPlaying::icyWait(16000, 64));
-}
-
 TEST(SongHistory, OneLineATitleWithTabsAndLineBreaksMadeHarmless)
 {
     const QDateTime when(QDate(2026, 12, 8), QTime(1, 2, 3));
