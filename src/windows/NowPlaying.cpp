@@ -305,6 +305,9 @@ void NowPlaying::probed(int generation)
         heard(*listed);
         return schedule(m_statusEvery);
     }
+    // Neither answers: the server is away for now, which says nothing of how to read it later.
+    if (!listed && !icy.ok)
+        return schedule(m_icyEvery);
     // One more look before the document is given up on; nothing is shown meanwhile, as either
     // title may be the wrong one.
     if (listed && ++m_mismatches < 2)
