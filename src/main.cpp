@@ -15,6 +15,7 @@
 #include "platform/StateFileRecordings.h"
 #include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
+#include "platform/TitleReader.h"
 #include "platform/XInput2Backend.h"
 #include "windows/EngineFlags.h"
 #include "windows/RenderingPath.h"
@@ -111,8 +112,9 @@ int main(int argc, char* argv[])
     const sora::ProgramInfo program = sora::ProgramInfo::fromRunningExecutable();
     sora::StateFileRecordings recordings(sora::StateFileRecordings::defaultStateFolder(), program.folder());
     sora::DBusSleepInhibitor sleep;
+    sora::NetworkTitleReader titles;
     sora::Platform platform{program,  instance, messages, folders, end,        browsers,
-                            launcher, input,    tray,     probe,   recordings, sleep};
+                            launcher, input,    tray,     probe,   recordings, sleep,   titles};
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();

@@ -257,8 +257,10 @@ class WestonDesktop(Desktop):
 class DemoServer:
     """The local station directory on ports of its own (0 = any free port)."""
 
-    def __init__(self, port=0, stream_port=0, burst_seconds=None, extra_stations=(), info_seconds=None):
+    def __init__(self, port=0, stream_port=0, burst_seconds=None, extra_stations=(), extra_plays_own=False,
+                 info_seconds=None):
         """extra_stations: (name, stream address) pairs of other servers, listed after the demo's own;
+        their pages play the first station's stream, or with extra_plays_own their own.
         info_seconds: every MP3 stream starts with an Info frame announcing that length."""
         self._dir = tempfile.TemporaryDirectory(prefix="sora-demo-")
         self.log_path = Path(self._dir.name) / "requests.log"
@@ -266,6 +268,7 @@ class DemoServer:
         self.options = [] if burst_seconds is None else ["--burst-seconds", str(burst_seconds)]
         self.options += [a for name, url in extra_stations for a in ("--extra-station", f"{name}={url}")]
         self.options += [] if info_seconds is None else ["--info-seconds", str(info_seconds)]
+        self.options += ["--extra-plays-own"] if extra_plays_own else []
         self.proc = None
 
     def __enter__(self):

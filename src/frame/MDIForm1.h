@@ -91,6 +91,9 @@ public:
     frmTimeInterval* timeIntervalDialog() const;
     Form3* versionDialog() const;
 
+    // A player window heard a new title: appended to this month's history of titles.
+    void RecordSong(const QString& station, const QString& title, const QString& stream);
+
     void ShowStatusText(const QString& text);
     // The text reported last, and what the bar shows: the same once the window has repainted.
     QString statusText() const;
@@ -173,6 +176,7 @@ private:
     QSize m_wantedOuter;
     bool m_outerPending = false;
     bool m_unloading = false;
+    bool m_historyFailed = false; // said once in the status bar
 };
 
 } // namespace sora

@@ -25,6 +25,7 @@ void MDIForm1::M_NewPlayerWindow_Click()
             [this, w](const RecorderCommand& command, const QString& station) {
                 RecordStation(w, command, station);
             });
+    connect(w, &Form1::SongHeard, this, &MDIForm1::RecordSong);
     addChild(w);
     w->Form_Load();
     w->show();

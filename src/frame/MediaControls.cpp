@@ -37,9 +37,13 @@ QVariantMap metadata(const PlayerState& s)
 {
     QVariantMap m;
     m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(s.trackId)));
-    // Album and artist are not known: left out rather than made up.
+    // What is not known is left out rather than made up.
     if (!s.title.isEmpty())
         m.insert(QStringLiteral("xesam:title"), s.title);
+    if (!s.artist.isEmpty())
+        m.insert(QStringLiteral("xesam:artist"), QStringList{s.artist});
+    if (!s.album.isEmpty())
+        m.insert(QStringLiteral("xesam:album"), s.album);
     if (!s.artUrl.isEmpty())
         m.insert(QStringLiteral("mpris:artUrl"), s.artUrl);
     return m;
@@ -187,7 +191,8 @@ void MediaControls::announce(const PlayerState& before)
     QVariantMap changed;
     if (now.status != before.status)
         changed.insert(QStringLiteral("PlaybackStatus"), now.status);
-    if (now.trackId != before.trackId || now.title != before.title || now.artUrl != before.artUrl)
+    if (now.trackId != before.trackId || now.title != before.title || now.artist != before.artist ||
+        now.album != before.album || now.artUrl != before.artUrl)
         changed.insert(QStringLiteral("Metadata"), metadata(now));
     if (now.volume != before.volume)
         changed.insert(QStringLiteral("Volume"), now.volume);

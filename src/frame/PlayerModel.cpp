@@ -3,6 +3,7 @@
 #include "MDIForm1.h"
 #include "platform/WebBrowser.h"
 #include "windows/Form1.h"
+#include "windows/NowPlaying.h"
 
 #include <QMdiArea>
 #include <QPointer>
@@ -95,6 +96,7 @@ void PlayerModel::watchWindows()
         // The title strip is filled as the page completes: the window hears of it first.
         connect(b, &WebBrowser::DownloadComplete, this, &PlayerModel::refresh);
         connect(b, &WebBrowser::MediaReport, this, [this, w](const MediaEvent& e) { mediaReported(w, e); });
+        connect(w->nowPlaying(), &NowPlaying::SongChange, this, &PlayerModel::refresh);
     }
 }
 
@@ -193,7 +195,16 @@ PlayerState PlayerModel::compute() const
     const Page page = m_pages.value(w);
     s.canControl = true;
     s.trackId = QStringLiteral("/org/sorawindowex/window%1").arg(page.serial);
-    s.title = !w->stationTitle().isEmpty() ? w->stationTitle() : w->WebBrowser1->Title();
+    const QString station = !w->stationTitle().isEmpty() ? w->stationTitle() : w->WebBrowser1->Title();
+    const QString song = w->nowPlaying()->song();
+    if (song.isEmpty()) {
+        s.title = station;
+    } else {
+        const SongParts parts = SplitSong(song);
+        s.title = parts.title;
+        s.artist = parts.artist;
+        s.album = station;
+    }
     s.volume = w->WebBrowser1->AudioMuted() && !page.mutedForPause ? 0.0 : 1.0;
     // What the media elements were last found in comes first: the engine still reports sound
     // for a moment after a pause.
@@ -204,8 +215,8 @@ PlayerState PlayerModel::compute() const
     }
     if (page.mutedForPause)
         s.status = kPaused;
-    else if (playing > 0)
-        s.status = kPlaying;
+    else if (playing > 0 || w->recovering())
+        s.status = kPlaying; // a station that dropped plays again once it is back
     else if (paused > 0)
         s.status = kPaused;
     else if (w->WebBrowser1->RecentlyAudible())

@@ -31,7 +31,9 @@ struct PlayerState
 {
     QString status = QStringLiteral("Stopped"); // Playing, Paused or Stopped
     QString trackId;                            // an object path, the same for one window's life
-    QString title;
+    QString title;                              // the song's title, else the station's name
+    QString artist;                             // the part of a song "Artist - Title" before " - "
+    QString album;                              // the station's name while a song is known
     QString artUrl;
     double volume = 1.0; // 0 while the page's sound is muted
     bool canControl = false;

@@ -15,6 +15,7 @@ class Recordings;
 class StreamProbe;
 class SingleInstance;
 class SleepInhibitor;
+class TitleReader;
 
 // The parts of the machine the program talks to. main() hands in the real ones; tests hand in
 // fakes.
@@ -32,6 +33,7 @@ struct Platform
     StreamProbe& probe;
     Recordings& recordings;
     SleepInhibitor& sleep;
+    TitleReader& titles;
 };
 
 } // namespace sora

@@ -39,6 +39,8 @@ struct MediaEvent
     // Ended only: the element announced no length, or played on past the length it announced:
     // a live stream, for which an end is a drop.
     bool live = false;
+    // Playing only: the address the element plays (its current source).
+    QString source;
 };
 
 enum class MediaCommand

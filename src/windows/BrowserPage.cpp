@@ -39,6 +39,8 @@ const char* const kMediaWatch = R"JS((() => {
           (m.currentTime > length + 0.5 || (clock.get(m)?.total ?? 0) > length * 1000 + 2000)) live.add(m);
       report.l = live.has(m);
     }
+    // What plays, as its page named it: the word a fresh load added is no part of the stream.
+    if (kind === "playing") report.s = m.currentSrc.replace(/[?&]sora-fresh=\d+$/, "");
     console.info(%1 + " " + JSON.stringify(report));
   };
   // A station page names its stream's server and mount in its address.
@@ -216,6 +218,7 @@ std::optional<MediaEvent> BrowserPage::parseMediaReport(QStringView report)
     event.playing = o.value(QLatin1String("p")).toInt();
     event.paused = o.value(QLatin1String("q")).toInt();
     event.live = o.value(QLatin1String("l")).toBool();
+    event.source = o.value(QLatin1String("s")).toString();
     return event;
 }
 

@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "Layout.h"
+#include "NowPlaying.h"
 #include "UrlValue.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"
@@ -20,7 +21,12 @@ namespace sora {
 Form1::Form1(Platform& platform)
     : ChildWindow(platform.browsers, caption(), defaults::PlayerGeometry), Frame1(new QFrame(client())),
       lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1)),
-      m_platform(platform)
+      m_platform(platform), m_nowPlaying(new NowPlaying(
+                                platform.titles,
+                                [&recordings = platform.recordings](const QUrl& stream) {
+                                    return RecorderTrackOf(recordings, stream);
+                                },
+                                this))
 {
     Frame1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     lbl_title->setFont(msGothic(9));
@@ -37,10 +43,46 @@ Form1::Form1(Platform& platform)
     setTabOrder(WebBrowser1->widget(), cmdRec);
 
     // A station that drops in a network blip plays again by itself.
-    connect(new StationRecovery(*WebBrowser1, this), &StationRecovery::StatusTextChange, this,
-            &ChildWindow::StatusTextChange);
+    m_recovery = new StationRecovery(*WebBrowser1, this);
+    connect(m_recovery, &StationRecovery::StatusTextChange, this, &ChildWindow::StatusTextChange);
     connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::WebBrowser1_DownloadComplete);
     connect(cmdRec, &QPushButton::clicked, this, &Form1::cmdRec_Click);
+
+    connect(WebBrowser1, &WebBrowser::MediaReport, this, &Form1::mediaReported);
+    connect(WebBrowser1, &WebBrowser::LoadStarted, this, [this](const QString& address) {
+        // Another page: what the old one played is gone (a reload of the same page keeps it).
+        if (address != WebBrowser1->LocationURL() && !m_playingSource.isEmpty()) {
+            m_playingSource.clear();
+            followSong();
+        }
+    });
+    connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::followSong);
+    connect(WebBrowser1, &WebBrowser::AudibleChange, this, &Form1::followSong);
+    connect(m_nowPlaying, &NowPlaying::NewSong, this, [this](const QString& title) {
+        emit SongHeard(StationName(WebBrowser1->LocationURL(), WebBrowser1->Title()), title,
+                       m_nowPlaying->stream().toString());
+    });
+}
+
+bool Form1::recovering() const
+{
+    return m_recovery->retrying();
+}
+
+void Form1::mediaReported(const MediaEvent& event)
+{
+    using Kind = MediaEvent::Kind;
+    if (event.kind == Kind::Playing)
+        m_playingSource = event.source;
+    else if (event.kind == Kind::Paused || (event.kind == Kind::Ended && !event.live))
+        m_playingSource.clear(); // the listener's pause, or a file played to its end
+    followSong();
+}
+
+void Form1::followSong()
+{
+    const bool plays = !m_playingSource.isEmpty() || WebBrowser1->RecentlyAudible() || recovering();
+    m_nowPlaying->watch(plays ? StationStream(m_playingSource, WebBrowser1->LocationURL()) : QUrl());
 }
 
 void Form1::Form_Load()
@@ -78,16 +120,17 @@ void Form1::Form_Resize()
 
 void Form1::WebBrowser1_DownloadComplete()
 {
+    // The station's name for the desktop's panels in every mode; the strip in recording mode only.
+    const bool startPage = WebBrowser1->LocationURL() == gUrl1;
+    m_station = startPage ? QString() : GetUrlValue(WebBrowser1->LocationURL(), QStringLiteral("&title="));
     if (!gPremium)
         return;
-    if (WebBrowser1->LocationURL() == gUrl1) {
-        m_station.clear();
+    if (startPage) {
         lbl_title->setText(QString());
         WebBrowser1->SetTop(0);
         setStationShown(false);
         return;
     }
-    m_station = GetUrlValue(WebBrowser1->LocationURL(), QStringLiteral("&title="));
     lbl_title->setText(m_station);
     if (!m_station.isEmpty()) {
         setStationShown(true);

@@ -10,6 +10,9 @@ class QPushButton;
 
 namespace sora {
 
+class NowPlaying;
+class StationRecovery;
+struct MediaEvent;
 struct Platform;
 
 // The player window: a browser on the station directory and, in recording mode, a title strip
@@ -27,8 +30,11 @@ public:
     QLabel* const lbl_title;
     QPushButton* const cmdRec;
 
-    // The station the title strip names, once a station page has opened in recording mode.
+    // The station the page names with its "&title=" value, as the title strip shows it, in every
+    // mode; empty on the start page and pages without one.
     QString stationTitle() const;
+    // A station that dropped is being brought back: for the listener it still plays.
+    bool recovering() const;
 
     void Form_Load();
     void Form_Resize() override;
@@ -36,6 +42,9 @@ public:
     void cmdRec_Click();
     // The check asked for by recordRequested is over: the button shows what the page says now.
     void RecordingChecked();
+
+    // The title of the stream this window plays.
+    NowPlaying* nowPlaying() const { return m_nowPlaying; }
 
     // Places of the strip's controls, in twips.
     const TwipsPlace& frame1Place() const { return m_frame1; }
@@ -46,16 +55,24 @@ signals:
     // The user confirmed a recording of `station`: its check and start are the main window's, as
     // they must outlive this window.
     void recordRequested(const sora::RecorderCommand& command, const QString& station);
+    // A new title of the station playing: for the history of titles.
+    void SongHeard(const QString& station, const QString& title, const QString& stream);
 
 private:
     void setStationShown(bool shown);
+    void mediaReported(const MediaEvent& event);
+    // Follows the title of what the page plays, while it plays.
+    void followSong();
 
     Platform& m_platform;
+    StationRecovery* m_recovery;
+    NowPlaying* m_nowPlaying;
+    QString m_playingSource; // what the page's media element plays, while it plays
     // A titled station page was loaded last (the start page clears it, an untitled page leaves
     // it): what the record button shows, except while a recording is being checked.
     bool m_stationShown = false;
     bool m_checking = false;
-    QString m_station; // the page's "&title=" value, while the strip shows it
+    QString m_station; // the page's "&title=" value
     TwipsPlace m_frame1;
     TwipsPlace m_title;
     TwipsPlace m_rec;

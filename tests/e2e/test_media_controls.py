@@ -28,7 +28,11 @@ class MediaControls(DesktopTestCase):
         self.wait_status("Playing")
         # The engine's own bridge is off: one player, the program's.
         self.assertEqual(self.playerctl("-l").split(), ["sorawindowex"])
-        self.assertEqual(self.playerctl("metadata", "xesam:title"), FIRST_STATION)
+        # The demo stream's titles read "<station> - テストトーン <n>": the song, by the station.
+        s.wait_until(lambda: self.playerctl("metadata", "xesam:title").startswith("テストトーン "), 35,
+                     what="the song on the panel")
+        self.assertEqual(self.playerctl("metadata", "xesam:artist"), FIRST_STATION)
+        self.assertEqual(self.playerctl("metadata", "xesam:album"), FIRST_STATION)
 
         # The page's audio controls say what its element does: "再生" offers to play a paused one.
         self.playerctl("pause")

@@ -30,7 +30,7 @@ void FakeBrowser::userOpens(const QString& address)
     emit LoadStarted(address);
 }
 
-void FakeBrowser::reportMedia(MediaEvent::Kind kind, int playing, int paused, bool live)
+void FakeBrowser::reportMedia(MediaEvent::Kind kind, int playing, int paused, bool live, const QString& source)
 {
     media.playing = playing;
     media.paused = paused;
@@ -40,6 +40,7 @@ void FakeBrowser::reportMedia(MediaEvent::Kind kind, int playing, int paused, bo
     event.playing = playing;
     event.paused = paused;
     event.live = live;
+    event.source = source;
     emit MediaReport(event);
 }
 

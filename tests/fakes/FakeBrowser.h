@@ -49,7 +49,8 @@ public:
         emit TitleChange(text);
     }
     // The page's media elements did `kind` on their own, and now hold `playing` and `paused`.
-    void reportMedia(MediaEvent::Kind kind, int playing, int paused, bool live = false);
+    void reportMedia(MediaEvent::Kind kind, int playing, int paused, bool live = false,
+                     const QString& source = QString());
     void setAudible(bool audible)
     {
         m_audible = audible;
@@ -73,6 +74,7 @@ private:
     QStringList m_history;
     int m_index = -1;
     bool m_audible = false;
+    QString m_playingSource;
 };
 
 class FakeBrowserFactory final : public BrowserFactory

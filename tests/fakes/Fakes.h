@@ -5,8 +5,9 @@
 
 #include "FakeInput.h"
 #include "FakeLauncher.h"
-#include "FakeStreamProbe.h"
 #include "FakeNotifyIcon.h"
+#include "FakeStreamProbe.h"
+#include "FakeTitleReader.h"
 #include "platform/EndProcess.h"
 #include "platform/FolderChooser.h"
 #include "platform/MessageBoxes.h"

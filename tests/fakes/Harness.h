@@ -46,6 +46,7 @@ public:
     FakeStreamProbe probe;
     FakeRecordings recordings;
     FakeSleepInhibitor sleep;
+    FakeTitleReader titles;
 
 private:
     QTemporaryDir m_dir;

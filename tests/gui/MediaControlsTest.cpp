@@ -5,9 +5,13 @@
 #include "windows/ChildWindow.h"
 #include "windows/Form1.h"
 
+#include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +117,73 @@ TEST(PlayerModel, TheTitleIsTheStationAsTheTitleStripShowsItElseThePageTitle)
     b->finishLoad();
     EXPECT_EQ(media.state().title, QStringLiteral("深夜の灯台"));
 }
+
+TEST(PlayerModel,
+     TheSongOfThePlayingStationComesWithItsArtistAndTheStationAsAlbumEachNewOneOnceInTheHistory)
+{
+    Harness h; // without recording mode, too, the station's name comes from the address
+    ASSERT_TRUE(h.load());
+    PlayerModel media(h.main(), QString());
+    FakeBrowser* b = h.browser(1);
+    b->setTitle(QStringLiteral("局のページ"));
+    b->userOpens(
+        QStringLiteral("http://d/station.cgi?ch=2&title=深夜の灯台&serv=127.0.0.1&port=8000&mount=/m&end=1"));
+    b->finishLoad();
+    EXPECT_EQ(media.state().title, QStringLiteral("深夜の灯台"));
+
+    h.titles.serve(QStringLiteral("/live"), QStringLiteral("歌手 - 曲名"));
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0, false, QStringLiteral("http://127.0.0.1:8000/live")); // what the element plays wins
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media.state().title == QStringLiteral("曲名"); }, 5000));
+    EXPECT_EQ(media.state().artist, QStringLiteral("歌手"));
+    EXPECT_EQ(media.state().album, QStringLiteral("深夜の灯台"));
+    EXPECT_EQ(h.titles.statusReads.value(0).toString(), "http://127.0.0.1:8000/status-json.xsl?mount=/live");
+    EXPECT_EQ(h.titles.icyReads.size(), 1); // once, to see the document tells the stream's own title
+
+    const QString history = QDir(h.folder())
+                                .filePath(QStringLiteral("曲名履歴-%1.tsv")
+                                              .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM"))));
+    const auto lines = [&] {
+        QFile f(history);
+        return f.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                   : QStringList();
+    };
+    ASSERT_EQ(lines().size(), 2);
+    EXPECT_TRUE(
+        lines().at(1).endsWith(QStringLiteral("\t深夜の灯台\t歌手 - 曲名\thttp://127.0.0.1:8000/live")));
+
+    // Paused: the station alone; played again with the same title, no new line.
+    b->reportMedia(MediaEvent::Kind::Paused, 0, 1);
+    EXPECT_EQ(media.state().title, QStringLiteral("深夜の灯台"));
+    EXPECT_TRUE(media.state().artist.isEmpty());
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0, false, QStringLiteral("http://127.0.0.1:8000/live"));
+    EXPECT_EQ(media.state().title, QStringLiteral("曲名")); // at once, though not read again yet
+    EXPECT_EQ(h.titles.statusReads.size(), 1);
+    EXPECT_EQ(lines().size(), 2);
+
+    // The station dropped and is being brought back: still playing.
+    b->reportMedia(MediaEvent::Kind::Failed, 0, 0);
+    EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
+    b->reportMedia(MediaEvent::Kind::Paused, 0, 0); // the listener's pause ends the reconnect
+    EXPECT_EQ(media.state().status, QStringLiteral("Stopped"));
+
+    // An element that plays no stream address of its own: the page's values name the stream. A
+    // history that cannot be written is said once.
+    ASSERT_TRUE(QFile::remove(history));
+    ASSERT_TRUE(QDir(h.folder()).mkdir(QFileInfo(history).fileName()));
+    h.titles.serve(QStringLiteral("/m"), QStringLiteral("Only a title"));
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0, false, QStringLiteral("blob:http://d/1"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media.state().title == QStringLiteral("Only a title"); }, 5000));
+    EXPECT_TRUE(media.state().artist.isEmpty());
+    EXPECT_EQ(h.titles.icyReads.last().toString(), "http://127.0.0.1:8000/m");
+    EXPECT_TRUE(h.main().statusText().startsWith(QStringLiteral("曲名履歴を書き込めません: ")));
+    b->reportStatus(QStringLiteral("ページが表示されました"));
+    h.titles.serve(QStringLiteral("/live"), QStringLiteral("Next"));
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0, false, QStringLiteral("http://127.0.0.1:8000/live"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media.state().title == QStringLiteral("Next"); }, 5000));
+    EXPECT_EQ(h.main().statusText(), QStringLiteral("ページが表示されました"));
+}
+
 
 TEST(PlayerModel, NeitherASecondStartNorRaiseShowsTheWindowOnceTheExitHasBegun)
 {

@@ -1,0 +1,55 @@
+#include "SongHistory.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace sora {
+
+namespace {
+
+// Text from the network: any control character would break the line or its fields.
+QString field(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    return out.trimmed();
+}
+
+} // namespace
+
+QString SongHistory::fileName(const QDate& month)
+{
+    return QStringLiteral("曲名履歴-") + month.toString(QStringLiteral("yyyy-MM")) + QStringLiteral(".tsv");
+}
+
+QString SongHistory::path(const QDate& month) const
+{
+    return QDir(m_folder).filePath(fileName(month));
+}
+
+QString SongHistory::line(const QDateTime& when, const QString& station, const QString& title,
+                          const QString& stream)
+{
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t') + field(station) +
+           QLatin1Char('\t') + field(title) + QLatin1Char('\t') + field(stream) + QLatin1Char('\n');
+}
+
+bool SongHistory::append(const QDateTime& when, const QString& station, const QString& title,
+                         const QString& stream)
+{
+    QFile file(path(when.date()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    QByteArray bytes = line(when, station, title, stream).toUtf8();
+    // A new month's file starts with the names of its columns, for a spreadsheet that opens it.
+    if (file.size() == 0)
+        bytes.prepend(QStringLiteral("日時\t放送局\t曲名\tアドレス\n").toUtf8());
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+} // namespace sora

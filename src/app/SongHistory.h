@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+namespace sora {
+
+// The history of titles heard: one UTF-8, tab-separated text file a month in the program folder
+// (曲名履歴-2026-12.tsv), one line a title: date and time, station, title, stream address.
+class SongHistory
+{
+public:
+    explicit SongHistory(QString folder) : m_folder(std::move(folder)) {}
+
+    static QString fileName(const QDate& month);
+    // The line for one title, with its line break; tabs and line breaks inside a field become
+    // spaces, so every line keeps its four fields.
+    static QString line(const QDateTime& when, const QString& station, const QString& title,
+                        const QString& stream);
+
+    // Appends the line to its month's file at once, and closes it: a crash afterwards loses
+    // nothing. False when the file cannot be written.
+    bool append(const QDateTime& when, const QString& station, const QString& title, const QString& stream);
+    QString path(const QDate& month) const;
+
+private:
+    QString m_folder;
+};
+
+} // namespace sora

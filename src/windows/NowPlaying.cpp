@@ -1,0 +1,322 @@
+#include "NowPlaying.h"
+
+#include "Recorder.h"
+#include "RecorderFolder.h"
+#include "RecordingCheck.h"
+#include "UrlValue.h"
+#include "app/Cp932.h"
+#include "platform/Recordings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QUrlQuery>
+
+#include <algorithm>
+#include <tuple>
+
+namespace sora {
+
+namespace {
+
+// Some stream servers keep a title's characters beyond ASCII as XML character references
+// ("&#27703;"), in their status document and in the stream alike: the title is the text they stand for.
+QString TitleText(const QString& text)
+{
+    static const QRegularExpression reference(QStringLiteral("&#(?:([0-9]{1,7})|[xX]([0-9a-fA-F]{1,6}));"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        bool ok = false;
+        const uint code = m.hasCaptured(1) ? m.captured(1).toUInt(&ok) : m.captured(2).toUInt(&ok, 16);
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            continue;
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        const char32_t c = code;
+        out += QString::fromUcs4(&c, 1);
+        last = m.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out.trimmed();
+}
+
+} // namespace
+
+QString StationName(const QString& pageAddress, const QString& pageTitle)
+{
+    const QString title = GetUrlValue(pageAddress, QStringLiteral("&title="));
+    return title.isEmpty() ? pageTitle : title;
+}
+
+QUrl StationStream(const QString& mediaSource, const QString& pageAddress)
+{
+    const QUrl source(mediaSource);
+    const QString scheme = source.scheme();
+    if (source.isValid() && (scheme == u"http" || scheme == u"https") && !source.host().isEmpty())
+        return source;
+    const QString serv = GetUrlValue(pageAddress, QStringLiteral("&serv="));
+    const QString port = GetUrlValue(pageAddress, QStringLiteral("&port="));
+    const QString mount = GetUrlValue(pageAddress, QStringLiteral("&mount="));
+    if (StationValueProblem(serv, port))
+        return QUrl();
+    const QUrl address(StreamAddress(serv, port, mount));
+    return address.isValid() ? address : QUrl();
+}
+
+bool SameStream(const QUrl& a, const QUrl& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const auto key = [](const QUrl& u) {
+        const QString scheme = u.scheme().toLower();
+        const QUrl n = u.adjusted(QUrl::NormalizePathSegments);
+        return std::make_tuple(scheme, n.host().toLower(), n.port(scheme == u"https" ? 443 : 80),
+                               n.path(QUrl::FullyDecoded));
+    };
+    return key(a) == key(b);
+}
+
+QUrl StatusDocumentAddress(const QUrl& stream)
+{
+    QUrl doc =
+        stream.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo);
+    doc.setPath(QStringLiteral("/status-json.xsl"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("mount"), stream.path(QUrl::FullyDecoded));
+    doc.setQuery(query);
+    return doc;
+}
+
+std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString& mount)
+{
+    const QJsonObject stats = QJsonDocument::fromJson(json).object().value(u"icestats").toObject();
+    const QJsonValue sources = stats.value(u"source");
+    // One source comes as an object, several as a list.
+    const QJsonArray list = sources.isArray() ? sources.toArray() : QJsonArray{sources};
+    for (const QJsonValue& v : list) {
+        const QJsonObject source = v.toObject();
+        // Listed under the server's own host name: only the mount is compared.
+        const QUrl listen(source.value(u"listenurl").toString());
+        if (!listen.isValid() || listen.path(QUrl::FullyDecoded) != mount)
+            continue;
+        const QString title = TitleText(source.value(u"title").toString());
+        const QString artist = TitleText(source.value(u"artist").toString());
+        return artist.isEmpty() || title.isEmpty() ? title + artist : artist + QStringLiteral(" - ") + title;
+    }
+    return std::nullopt;
+}
+
+QString IcyStreamTitle(const QByteArray& metadata)
+{
+    static const QByteArray key = "StreamTitle='";
+    const qsizetype start = metadata.indexOf(key);
+    if (start < 0)
+        return QString();
+    const qsizetype from = start + key.size();
+    // The title may hold quotes of its own: it ends at the quote before the next field.
+    qsizetype end = metadata.indexOf("';", from);
+    if (end < 0)
+        end = metadata.lastIndexOf('\'');
+    if (end < from)
+        end = metadata.size();
+    const QByteArray raw = metadata.mid(from, end - from);
+    return TitleText(MetadataCodeset(raw) == u"UTF-8" ? QString::fromUtf8(raw) : cp932::decode(raw));
+}
+
+std::optional<QString> RecorderTrackOf(Recordings& recordings, const QUrl& stream)
+{
+    for (const Recording& r : recordings.running()) {
+        if (!SameStream(QUrl(r.address), stream))
+            continue;
+        // The newest file of the recorder's incomplete/ folder, as 録音一覧 shows it; the folder
+        // is the one the recorder itself holds files open in.
+        const QString station = RecorderFolder(r.folder).stationFolderOf(recordings.openFiles(r));
+        if (station.isEmpty())
+            return std::nullopt;
+        QList<FileEntry> entries;
+        for (const QFileInfo& info : QDir(station + QStringLiteral("/incomplete")).entryInfoList(QDir::Files))
+            entries.append({info.fileName(), info.lastModified()});
+        return RecorderFolder::currentTrack(entries);
+    }
+    return std::nullopt;
+}
+
+SongParts SplitSong(const QString& song)
+{
+    const qsizetype dash = song.indexOf(QStringLiteral(" - "));
+    if (dash <= 0 || dash + 3 >= song.size())
+        return {QString(), song};
+    return {song.left(dash).trimmed(), song.mid(dash + 3).trimmed()};
+}
+
+NowPlaying::NowPlaying(TitleReader& reader,
+                       std::function<std::optional<QString>(const QUrl& stream)> recordedTrack,
+                       QObject* parent)
+    : QObject(parent), m_reader(reader), m_recordedTrack(std::move(recordedTrack)), m_timer(new QTimer(this))
+{
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &NowPlaying::read);
+}
+
+NowPlaying::Wait NowPlaying::icyWait(qint64 bytes, int kbps, Wait least)
+{
+    const double bytesPerMs = (kbps > 0 ? kbps : kAssumedKbps) * 1000.0 / 8 / 1000;
+    const auto share = Wait(static_cast<qint64>(static_cast<double>(bytes) / (kIcyShare * bytesPerMs)));
+    return std::max(least, share);
+}
+
+void NowPlaying::watch(const QUrl& stream)
+{
+    const bool active = !stream.isEmpty();
+    if (active == m_active && (!active || SameStream(stream, m_stream)))
+        return;
+    ++m_generation; // what is under way belongs to the earlier watch
+    m_timer->stop();
+    m_probeStatus.reset();
+    m_probeIcy.reset();
+    m_active = active;
+    if (active && !SameStream(stream, m_stream)) {
+        m_stream = stream;
+        m_mode = Mode::Probe;
+        m_mismatches = 0;
+        m_listed.clear();
+        m_lastTitle.clear();
+        m_due = {};
+    }
+    // Stopped, nothing; the same stream again, what it played last until the next read.
+    const QString song = active ? m_lastTitle : QString();
+    if (song != m_song) {
+        m_song = song;
+        emit SongChange();
+    }
+    if (active)
+        schedule(std::chrono::duration_cast<Wait>(std::max(Clock::duration::zero(), m_due - Clock::now())));
+}
+
+void NowPlaying::schedule(Wait wait)
+{
+    m_due = Clock::now() + wait;
+    m_timer->start(wait);
+}
+
+void NowPlaying::heard(const QString& title)
+{
+    // An empty title is no song: what was heard stays.
+    if (title.isEmpty())
+        return;
+    if (title != m_song) {
+        m_song = title;
+        emit SongChange();
+    }
+    if (title != m_lastTitle) {
+        m_lastTitle = title;
+        emit NewSong(title);
+    }
+}
+
+void NowPlaying::read()
+{
+    if (!m_active)
+        return;
+    if (m_recordedTrack) {
+        if (const std::optional<QString> track = m_recordedTrack(m_stream)) {
+            heard(*track);
+            return schedule(m_recorderEvery);
+        }
+    }
+    const int generation = m_generation;
+    switch (m_mode) {
+    case Mode::Probe:
+        return probe();
+    case Mode::Status:
+        m_reader.readStatus(
+            StatusDocumentAddress(m_stream), this, [this, generation](const StatusReply& reply) {
+                if (generation != m_generation)
+                    return;
+                const std::optional<QString> title =
+                    reply.ok ? StatusDocumentTitle(reply.body, m_stream.path(QUrl::FullyDecoded))
+                             : std::nullopt;
+                if (!title) {
+                    // The server changed, or is gone for now: find out again which way to read.
+                    m_mode = Mode::Probe;
+                    return schedule(m_statusEvery);
+                }
+                heard(*title);
+                schedule(m_statusEvery);
+            });
+        return;
+    case Mode::Icy:
+        m_reader.readIcy(m_stream, this, [this, generation](const IcyReply& reply) {
+            if (generation != m_generation)
+                return;
+            if (reply.hasMetadata)
+                heard(IcyStreamTitle(reply.metadata));
+            schedule(icyWait(reply.bytes, reply.bitrate, m_icyEvery));
+        });
+        return;
+    }
+}
+
+// Both ways at once: the status document is cheap, but only worth reading where it tells the
+// title as the stream itself does (a server may take a title's character set wrongly).
+void NowPlaying::probe()
+{
+    const int generation = m_generation;
+    m_reader.readStatus(StatusDocumentAddress(m_stream), this, [this, generation](const StatusReply& reply) {
+        if (generation != m_generation)
+            return;
+        m_probeStatus = reply.ok ? StatusDocumentTitle(reply.body, m_stream.path(QUrl::FullyDecoded))
+                                 : std::optional<QString>();
+        probed(generation);
+    });
+    m_reader.readIcy(m_stream, this, [this, generation](const IcyReply& reply) {
+        if (generation != m_generation)
+            return;
+        m_probeIcy = reply;
+        probed(generation);
+    });
+}
+
+void NowPlaying::probed(int generation)
+{
+    if (generation != m_generation || !m_probeStatus || !m_probeIcy)
+        return;
+    const std::optional<QString> listed = *m_probeStatus;
+    const IcyReply icy = *m_probeIcy;
+    m_probeStatus.reset();
+    m_probeIcy.reset();
+    const QString sent = icy.hasMetadata ? IcyStreamTitle(icy.metadata) : QString();
+    if (listed) {
+        m_listed.append(*listed);
+        if (m_listed.size() > 4)
+            m_listed.removeFirst();
+    }
+    // A stream whose titles are UTF-8 has them in the document as they are. Titles in another
+    // character set the server may have taken wrongly: the document must tell the stream's own.
+    // A server's first bytes to a listener are audio of some seconds ago, with the title of then:
+    // any title the document gave of late agrees.
+    const bool utf8 = MetadataCodeset(icy.metadata) == u"UTF-8";
+    if (listed && (!icy.hasMetadata || utf8 || m_listed.contains(sent))) {
+        m_mode = Mode::Status;
+        heard(*listed);
+        return schedule(m_statusEvery);
+    }
+    // Neither answers: the server is away for now, which says nothing of how to read it later.
+    if (!listed && !icy.ok)
+        return schedule(m_icyEvery);
+    // One more look before the document is given up on; nothing is shown meanwhile, as either
+    // title may be the wrong one.
+    if (listed && ++m_mismatches < 2)
+        return schedule(m_statusEvery);
+    m_mode = Mode::Icy;
+    heard(sent);
+    schedule(icyWait(icy.bytes, icy.bitrate, m_icyEvery));
+}
+
+} // namespace sora

@@ -1,0 +1,114 @@
+// Following a stream's title: which way it is read, and what counts as a new song.
+#include "windows/NowPlaying.h"
+#include "FakeTitleReader.h"
+#include "app/Cp932.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace sora;
+using namespace sora::fakes;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QUrl kStream(QStringLiteral("http://127.0.0.1:8000/live"));
+
+struct Watch
+{
+    FakeTitleReader reader;
+    std::optional<QString> recorded;
+    NowPlaying playing{reader, [this](const QUrl&) { return recorded; }};
+    QStringList songs;
+
+    Watch()
+    {
+        playing.setIntervals(5ms, 5ms, 5ms);
+        QObject::connect(&playing, &NowPlaying::NewSong, [this](const QString& t) { songs << t; });
+    }
+    bool readsUntil(int statusReads, int icyReads)
+    {
+        return QTest::qWaitFor(
+            [&] { return reader.statusReads.size() >= statusReads && reader.icyReads.size() >= icyReads; });
+    }
+};
+
+} // namespace
+
+TEST(NowPlaying,
+     TheDocumentIsTrustedWhereItTellsTheStreamsOwnTitlesAllowingForTheStreamsFirstSecondsOfOldAudio)
+{
+    // UTF-8 titles: the document as it is, though the stream's first bytes carry the title before.
+    Watch w;
+    w.reader.statusQueue = {FakeTitleReader::document("/live", "A - New")};
+    w.reader.icyQueue = {FakeTitleReader::metadata("StreamTitle='A - Old';")};
+    w.reader.status = FakeTitleReader::document("/live", "A - Next");
+    w.playing.watch(kStream);
+    ASSERT_TRUE(w.readsUntil(3, 1));
+    EXPECT_EQ(w.reader.icyReads.size(), 1); // from then on the document alone
+    EXPECT_EQ(w.songs, (QStringList{"A - New", "A - Next"}));
+
+    // Shift_JIS titles, which the server told right: one more look, nothing shown meanwhile.
+    Watch sjis;
+    const auto title = [](const char* text) {
+        return "StreamTitle='" + *cp932::encode(QString::fromUtf8(text)) + "';";
+    };
+    sjis.reader.statusQueue = {FakeTitleReader::document("/live", QStringLiteral("歌手 - 新曲")),
+                               FakeTitleReader::document("/live", QStringLiteral("歌手 - 新曲"))};
+    sjis.reader.icyQueue = {FakeTitleReader::metadata(title("歌手 - 旧曲")),
+                            FakeTitleReader::metadata(title("歌手 - 新曲"))};
+    sjis.reader.status = FakeTitleReader::document("/live", QStringLiteral("歌手 - 次の曲"));
+    sjis.playing.watch(kStream);
+    ASSERT_TRUE(sjis.readsUntil(4, 2));
+    EXPECT_EQ(sjis.reader.icyReads.size(), 2);
+    EXPECT_EQ(sjis.songs, (QStringList{QStringLiteral("歌手 - 新曲"), QStringLiteral("歌手 - 次の曲")}));
+}
+
+TEST(NowPlaying, ADocumentThatSpoilsTheStreamsShiftJisTitlesIsLeftForTheStreamsOwn)
+{
+    Watch w;
+    const QString song = QStringLiteral("歌手 - 曲名");
+    // The server took the title's bytes for Latin-1.
+    w.reader.status = FakeTitleReader::document("/live", QString::fromLatin1(*cp932::encode(song)));
+    w.reader.icy = FakeTitleReader::metadata("StreamTitle='" + *cp932::encode(song) + "';");
+    w.playing.watch(kStream);
+    ASSERT_TRUE(w.readsUntil(2, 4));
+    EXPECT_EQ(w.reader.statusReads.size(), 2);
+    EXPECT_EQ(w.songs, QStringList{song}); // an unchanged title is no new song
+    EXPECT_EQ(w.playing.song(), song);
+
+    // Stopped: no song, no reads; the stream again shows its last title at once.
+    w.playing.watch(QUrl());
+    EXPECT_TRUE(w.playing.song().isEmpty());
+    const auto reads = w.reader.icyReads.size();
+    QTest::qWait(30);
+    EXPECT_EQ(w.reader.icyReads.size(), reads);
+    w.playing.watch(kStream);
+    EXPECT_EQ(w.playing.song(), song);
+    EXPECT_EQ(w.songs, QStringList{song});
+}
+
+TEST(NowPlaying, WhileThisProgramRecordsTheStreamTheRecordersTrackStandsInWithoutAConnection)
+{
+    Watch w;
+    const QString track = QStringLiteral("録音中の歌手 - 録音中の曲");
+    w.recorded = track;
+    w.playing.watch(kStream);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.playing.song().isEmpty(); }));
+    QTest::qWait(30);
+    EXPECT_EQ(w.songs, QStringList{track});
+    EXPECT_TRUE(w.reader.statusReads.isEmpty());
+    EXPECT_TRUE(w.reader.icyReads.isEmpty());
+
+    // Recording ended: a server without a status document is read through the stream; a stream
+    // without titles is no song.
+    w.recorded.reset();
+    w.reader.status.ok = false;
+    w.reader.icy = IcyReply{};
+    w.reader.icy.ok = true;
+    ASSERT_TRUE(w.readsUntil(1, 3));
+    EXPECT_EQ(w.reader.statusReads.size(), 1);
+    EXPECT_EQ(w.songs, QStringList{track});
+}
