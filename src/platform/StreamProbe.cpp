@@ -54,19 +54,7 @@ public:
     }
 
 private:
-    void sendRequest()
-    {
-        QByteArray path = m_address.path(QUrl::FullyEncoded).toLatin1();
-        if (path.isEmpty())
-            path = "/";
-        if (m_address.hasQuery())
-            path += '?' + m_address.query(QUrl::FullyEncoded).toLatin1();
-        const QByteArray host =
-            m_address.host(QUrl::FullyEncoded).toLatin1() +
-            (m_address.port() > 0 ? ':' + QByteArray::number(m_address.port()) : QByteArray());
-        m_socket.write("GET " + path + " HTTP/1.0\r\nHost: " + host +
-                       "\r\nUser-Agent: SoraWindowEX\r\nIcy-MetaData: 1\r\nAccept: */*\r\n\r\n");
-    }
+    void sendRequest() { m_socket.write(GetRequest(m_address, "Icy-MetaData: 1\r\nAccept: */*\r\n")); }
 
     void readReply()
     {
@@ -183,8 +171,25 @@ std::optional<ProbeReply> ParseResponseHead(const QByteArray& received)
             reply.metaInt = qMax(0, value.toInt());
         else if (key == "location")
             reply.location = value;
+        else if (key == "content-length")
+            reply.contentLength = value.toLongLong();
+        else if (key == "icy-br")
+            reply.bitrate = value.split(',').value(0).toInt();
     }
     return reply;
+}
+
+QByteArray GetRequest(const QUrl& address, const QByteArray& headers)
+{
+    QByteArray path = address.path(QUrl::FullyEncoded).toLatin1();
+    if (path.isEmpty())
+        path = "/";
+    if (address.hasQuery())
+        path += '?' + address.query(QUrl::FullyEncoded).toLatin1();
+    const QByteArray host = address.host(QUrl::FullyEncoded).toLatin1() +
+                            (address.port() > 0 ? ':' + QByteArray::number(address.port()) : QByteArray());
+    return "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: SoraWindowEX\r\n" + headers +
+           "\r\n";
 }
 
 bool IsWebPage(const QByteArray& contentType)

@@ -27,17 +27,23 @@ struct ProbeReply
     bool headersArrived = false;
     int status = 0; // the status line's code, 200 for "ICY 200 OK"
     QByteArray statusLine;
-    QByteArray contentType; // as sent, lower case
-    QByteArray icyName;     // raw bytes, in whatever character set the server uses
-    int metaInt = 0;        // icy-metaint: audio bytes between metadata blocks, 0 for none
-    QByteArray location;    // where a redirection leads, as sent
-    QByteArray body;        // the first bytes after the headers, metadata blocks included
+    QByteArray contentType;    // as sent, lower case
+    QByteArray icyName;        // raw bytes, in whatever character set the server uses
+    int metaInt = 0;           // icy-metaint: audio bytes between metadata blocks, 0 for none
+    QByteArray location;       // where a redirection leads, as sent
+    qint64 contentLength = -1; // content-length, -1 when not sent
+    int bitrate = 0;           // icy-br in kbit/s, 0 when not sent
+    QByteArray body;           // the first bytes after the headers, metadata blocks included
 };
 
 // The response head at the start of `received`: the status line and the fields up to the first
 // blank line (CR LF or bare LF, as servers differ), with the bytes after it as the body. Nothing
 // while that blank line has not arrived.
 std::optional<ProbeReply> ParseResponseHead(const QByteArray& received);
+
+// An HTTP/1.0 GET of `address` as the program sends it: `headers` are further lines, each ending
+// in CR LF.
+QByteArray GetRequest(const QUrl& address, const QByteArray& headers);
 
 // Whether a content type names a web page, which no stream server sends for a stream: the probe
 // stops reading there, and the check before a recording refuses it.

@@ -1,11 +1,14 @@
 #include "TitleReader.h"
 
+#include "StreamProbe.h"
+
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace sora {
 
@@ -17,50 +20,16 @@ constexpr int kMaxMs = 10000;
 // than the program reads.
 constexpr int kReceiveBuffer = 16 * 1024;
 
-struct Head
-{
-    int status = 0;
-    QByteArray contentType;
-    qint64 contentLength = -1;
-    int metaInt = 0;
-    int bitrate = 0;
-};
-
-Head parseHead(const QByteArray& block)
-{
-    Head h;
-    const QList<QByteArray> lines = block.split('\n');
-    // "HTTP/1.0 200 OK" or "ICY 200 OK"
-    h.status = lines.value(0).trimmed().split(' ').value(1).toInt();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray key = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (key == "content-type")
-            h.contentType = value.toLower();
-        else if (key == "content-length")
-            h.contentLength = value.toLongLong();
-        else if (key == "icy-metaint")
-            h.metaInt = value.toInt();
-        else if (key == "icy-br")
-            h.bitrate = value.split(',').value(0).toInt();
-    }
-    return h;
-}
-
 // One short HTTP/1.0 GET: `body` is called with the head and the body so far until it says the
 // read is over; `end` once, with whether the server ended it (closed) rather than a fault.
 void shortGet(const QUrl& address, const QByteArray& extraHeaders, QObject* context,
-              std::function<bool(const Head&, const QByteArray&, qint64 bytes)> body,
+              std::function<bool(const ProbeReply&, const QByteArray&, qint64 bytes)> body,
               std::function<void(bool closed)> end)
 {
     auto* socket = new QTcpSocket;
     auto* timer = new QTimer(socket);
     auto buffer = std::make_shared<QByteArray>();
-    auto head = std::make_shared<std::optional<Head>>();
+    auto head = std::make_shared<std::optional<ProbeReply>>();
     auto bytes = std::make_shared<qint64>(0);
     const QPointer<QObject> guard(context);
 
@@ -76,32 +45,20 @@ void shortGet(const QUrl& address, const QByteArray& extraHeaders, QObject* cont
     };
     QObject::connect(socket, &QTcpSocket::connected, socket, [socket, address, extraHeaders] {
         socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kReceiveBuffer);
-        QByteArray path = address.path(QUrl::FullyEncoded).toLatin1();
-        if (path.isEmpty())
-            path = "/";
-        if (address.hasQuery())
-            path += '?' + address.query(QUrl::FullyEncoded).toLatin1();
-        const QByteArray host =
-            address.host(QUrl::FullyEncoded).toLatin1() +
-            (address.port() > 0 ? ':' + QByteArray::number(address.port()) : QByteArray());
-        socket->write("GET " + path + " HTTP/1.0\r\nHost: " + host +
-                      "\r\nUser-Agent: SoraWindowEX\r\nConnection: close\r\n" + extraHeaders + "\r\n");
+        socket->write(GetRequest(address, "Connection: close\r\n" + extraHeaders));
     });
     QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, buffer, head, bytes, body, finish] {
         const QByteArray data = socket->readAll();
         *bytes += data.size();
         buffer->append(data);
         if (!*head) {
-            const qsizetype crlf = buffer->indexOf("\r\n\r\n");
-            const qsizetype lf = buffer->indexOf("\n\n");
-            const qsizetype cut = crlf >= 0 ? crlf : lf;
-            if (cut < 0) {
+            *head = ParseResponseHead(*buffer);
+            if (!*head) {
                 if (buffer->size() > kMaxBytes)
                     finish(false);
                 return;
             }
-            *head = parseHead(buffer->left(cut));
-            buffer->remove(0, cut + (crlf >= 0 ? 4 : 2));
+            *buffer = std::exchange((*head)->body, QByteArray());
         }
         if (buffer->size() > kMaxBytes)
             return finish(false);
@@ -131,7 +88,7 @@ void NetworkTitleReader::readStatus(const QUrl& address, QObject* context,
     auto found = std::make_shared<bool>(false);
     shortGet(
         address, QByteArray(), context,
-        [reply, found](const Head& head, const QByteArray& body, qint64 bytes) {
+        [reply, found](const ProbeReply& head, const QByteArray& body, qint64 bytes) {
             reply->bytes = bytes;
             reply->body = body;
             *found = head.status == 200;
@@ -154,7 +111,7 @@ void NetworkTitleReader::readIcy(const QUrl& stream, QObject* context,
     auto reply = std::make_shared<IcyReply>();
     shortGet(
         stream, QByteArrayLiteral("Icy-MetaData: 1\r\n"), context,
-        [reply](const Head& head, const QByteArray& body, qint64 bytes) {
+        [reply](const ProbeReply& head, const QByteArray& body, qint64 bytes) {
             reply->bytes = bytes;
             reply->bitrate = head.bitrate;
             reply->ok = head.status == 200;
