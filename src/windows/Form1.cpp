@@ -2,7 +2,7 @@
 
 #include "Layout.h"
 #include "NowPlaying.h"
-#include "UrlValue.h"
+#include "station/UrlValue.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"
 #include "platform/Fonts.h"

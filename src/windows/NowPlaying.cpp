@@ -3,7 +3,7 @@
 #include "Recorder.h"
 #include "RecorderFolder.h"
 #include "RecordingCheck.h"
-#include "UrlValue.h"
+#include "station/UrlValue.h"
 #include "app/Cp932.h"
 #include "platform/Recordings.h"
 

@@ -1,7 +1,7 @@
 #include "Recorder.h"
 
 #include "AddressSpelling.h"
-#include "UrlValue.h"
+#include "station/UrlValue.h"
 
 #include <QDir>
 #include <QFile>

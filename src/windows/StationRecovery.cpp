@@ -1,6 +1,6 @@
 #include "StationRecovery.h"
 
-#include "UrlValue.h"
+#include "station/UrlValue.h"
 #include "platform/WebBrowser.h"
 
 #include <QNetworkInformation>

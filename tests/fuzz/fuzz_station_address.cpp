@@ -3,7 +3,7 @@
 // spells between its keys, with only characters beyond ASCII escaped.
 #include "windows/AddressSpelling.h"
 #include "windows/Recorder.h"
-#include "windows/UrlValue.h"
+#include "station/UrlValue.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,5 +1,5 @@
 // Query values cut out of station addresses.
-#include "windows/UrlValue.h"
+#include "station/UrlValue.h"
 
 #include <gtest/gtest.h>
 
