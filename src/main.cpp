@@ -17,6 +17,9 @@
 #include "platform/TerminationSignals.h"
 #include "platform/TitleReader.h"
 #include "platform/XInput2Backend.h"
+#include "station/Catalogue.h"
+#include "station/DirectoryPages.h"
+#include "windows/DirectoryScheme.h"
 #include "windows/EngineFlags.h"
 #include "windows/RenderingPath.h"
 #include "windows/WebEngineBrowser.h"
@@ -90,6 +93,7 @@ int main(int argc, char* argv[])
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
         qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     std::vector<char*> args = withEngineArguments(argc, argv);
+    sora::registerDirectoryScheme(); // the engine takes schemes only before it starts
     int argCount = static_cast<int>(args.size()) - 1;
     std::optional<sora::QtPlatformChoice> platformChoice(std::in_place); // X11 on a Wayland session
     QApplication app(argCount, args.data());
@@ -115,6 +119,11 @@ int main(int argc, char* argv[])
     sora::NetworkTitleReader titles;
     sora::Platform platform{program,  instance, messages, folders, end,        browsers,
                             launcher, input,    tray,     probe,   recordings, sleep,   titles};
+
+    // The built-in directory, before any window opens its start page.
+    sora::Catalogue catalogue(sora::Catalogue::defaultCacheFolder());
+    sora::DirectoryPages directory(catalogue);
+    sora::installDirectoryScheme(directory, &directory);
 
     sora::MDIForm1 main(platform);
     main.MDIForm_Load();

@@ -39,9 +39,12 @@ inline constexpr qint32 MaxRestoredWindows = 100;
 
 inline const Geometry& geometryOf(int kind) { return kind == PlayerWindow ? PlayerGeometry : PingGeometry; }
 
+// The directory server's host[:port] the build names, or empty for the built-in directory.
 QString directoryHost();
 QString url1();
 QString url2();
+// The built-in directory's pages are this address followed by the page's name.
+QString builtInDirectoryAddress();
 // The default recording folder: the program folder as reported, plus the separator.
 QString recFolder(const QString& programFolder);
 

@@ -147,7 +147,8 @@ class UnpackedAsAnotherUser(unittest.TestCase):
             runtime = self.own_folder("runtime")
         env = {"PATH": "/usr/bin:/bin", "DISPLAY": self.desktop.display, "HOME": str(home),
                "XDG_DATA_HOME": str(home / ".local/share"), "XDG_RUNTIME_DIR": str(runtime),
-               "LANG": "C.UTF-8", "QT_QPA_PLATFORM": "xcb", "QTWEBENGINE_DISABLE_SANDBOX": "1"}
+               "LANG": "C.UTF-8", "QT_QPA_PLATFORM": "xcb", "QTWEBENGINE_DISABLE_SANDBOX": "1",
+               "SORA_CATALOGUE": "http://127.0.0.1:9"}
         self.log = open(Path(self.user_dir) / "output.log", "ab")
         self.proc = subprocess.Popen(
             ["setpriv", f"--reuid={USER}", f"--regid={GROUP}", "--clear-groups", str(self.root / PROGRAM)],

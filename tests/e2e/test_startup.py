@@ -9,9 +9,9 @@ from e2e import LIST, MAIN_TITLE, PING, DesktopTestCase, s
 
 
 def default_host():
-    """The directory host the build writes into the default start pages."""
+    """The directory host the build writes into the default start pages, or None: the built-in one."""
     cache = (s.build_dir() / "CMakeCache.txt").read_text()
-    return re.search(r"^SORA_DIRECTORY_HOST:\w+=(.*)$", cache, re.M).group(1)
+    return re.search(r"^SORA_DIRECTORY_HOST:\w+=(.*)$", cache, re.M).group(1) or None
 
 
 def default_file(folder, host):
@@ -19,8 +19,9 @@ def default_file(folder, host):
              "Count=2", "Form1Top=0", "Form1Left=0", "Form1Width=5460", "Form1Height=6300", "Form1WindowType=1",
              "Form1WindowState=0", "Form2Top=0", "Form2Left=5460", "Form2Width=7080", "Form2Height=6300",
              "Form2WindowType=2", "Form2WindowState=0", "[URL]",
-             f'Url1="http://{host}/kiri-board/radio-deck/radioobx.cgi"',
-             f'Url2="http://{host}/kiri-board/ping-testobx.cgi"', "[Setting]", f"RF={folder}/"]
+             f'Url1="http://{host}/kiri-board/radio-deck/radioobx.cgi"' if host else 'Url1="soramado://directory/stations"',
+             f'Url2="http://{host}/kiri-board/ping-testobx.cgi"' if host else 'Url2="soramado://directory/ping"',
+             "[Setting]", f"RF={folder}/"]
     return "".join(line + "\r\n" for line in lines).encode("cp932")
 
 

@@ -1,5 +1,6 @@
 // The settings accessors on real files: creation, atomic replacement and every refused write.
 #include "app/AtomicFile.h"
+#include "app/Defaults.h"
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "platform/ProgramInfo.h"
@@ -53,10 +54,17 @@ const QByteArray kDefaultFile =
     "[SubForm]\r\nCount=2\r\n"
     "Form1Top=0\r\nForm1Left=0\r\nForm1Width=5460\r\nForm1Height=6300\r\nForm1WindowType=1\r\nForm1WindowState=0\r\n"
     "Form2Top=0\r\nForm2Left=5460\r\nForm2Width=7080\r\nForm2Height=6300\r\nForm2WindowType=2\r\nForm2WindowState=0\r\n"
-    "[URL]\r\n"
-    "Url1=\"http://127.0.0.1:8642/kiri-board/radio-deck/radioobx.cgi\"\r\n"
-    "Url2=\"http://127.0.0.1:8642/kiri-board/ping-testobx.cgi\"\r\n"
-    "[Setting]\r\n";
+    "[URL]\r\n";
+
+// The built-in directory, or the directory server the build names.
+QByteArray defaultStartPages()
+{
+    const QByteArray host = defaults::directoryHost().toLatin1();
+    if (host.isEmpty())
+        return "Url1=\"soramado://directory/stations\"\r\nUrl2=\"soramado://directory/ping\"\r\n";
+    return "Url1=\"http://" + host + "/kiri-board/radio-deck/radioobx.cgi\"\r\nUrl2=\"http://" + host +
+           "/kiri-board/ping-testobx.cgi\"\r\n";
+}
 
 } // namespace
 
@@ -70,11 +78,11 @@ TEST_F(SettingsFile, PathIsTheProgramFolderPlusTitleWithOneSeparator)
 TEST_F(SettingsFile, DefaultFileIsTheTwentyFiveLinesByteForByte)
 {
     ASSERT_TRUE(WriteDefaultSettings(ProgramInfo(dir.path(), QStringLiteral("SoraWindowEX"))));
-    EXPECT_EQ(get(), kDefaultFile + "RF=" + QFile::encodeName(dir.path()) + "/\r\n");
+    EXPECT_EQ(get(), kDefaultFile + defaultStartPages() + "[Setting]\r\nRF=" + QFile::encodeName(dir.path()) + "/\r\n");
     EXPECT_EQ(get().count("\r\n"), 25);
     EXPECT_EQ(get().count('\n'), 25);
     // The start pages come back without their quotes.
-    EXPECT_EQ(ReadSetting("URL", "Url1"), QStringLiteral("http://127.0.0.1:8642/kiri-board/radio-deck/radioobx.cgi"));
+    EXPECT_EQ(ReadSetting("URL", "Url1"), defaults::url1());
 }
 
 TEST_F(SettingsFile, DefaultRecordingFolderKeepsTheFolderAsReported)
