@@ -27,7 +27,6 @@ namespace sora {
 namespace {
 
 constexpr int kTimeoutMs = 8000;
-constexpr qint64 kAnswerSeconds = 300;
 constexpr qint64 kClickSeconds = 600;
 const QString kListFile = QStringLiteral("stations.json");
 
@@ -57,10 +56,12 @@ QString Catalogue::defaultCacheFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/sorawindowex");
 }
 
-void Catalogue::get(const QString& request, Done done)
+void Catalogue::get(const QString& request, Done done, qint64 maxAgeSeconds)
 {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    m_answers.removeIf([&now](const auto& answer) { return answer.value().first.secsTo(now) >= kAnswerSeconds; });
     const auto kept = m_answers.constFind(request);
-    if (kept != m_answers.constEnd() && kept->first.secsTo(QDateTime::currentDateTimeUtc()) < kAnswerSeconds) {
+    if (kept != m_answers.constEnd() && kept->first.secsTo(now) < maxAgeSeconds) {
         done(kept->second, m_servers.value(0));
         return;
     }

@@ -27,10 +27,11 @@ public:
     Catalogue(QString cacheFolder, QObject* parent = nullptr);
 
     // The body of a JSON request ("/json/stats", "/json/stations/search?..."), or nothing when no
-    // server answered; `server` names the server that did. Answers are reused for a few minutes,
-    // so pages reloaded by the timer cost the catalogue nothing.
+    // server answered; `server` names the server that did. An answer younger than `maxAgeSeconds`
+    // is reused, so pages reloaded by the timer cost the catalogue little.
     using Done = std::function<void(const std::optional<QByteArray>& body, const QString& server)>;
-    void get(const QString& request, Done done);
+    static constexpr qint64 kAnswerSeconds = 300;
+    void get(const QString& request, Done done, qint64 maxAgeSeconds = kAnswerSeconds);
 
     // Counts one play of the station, as the catalogue asks of players; a station counted in the
     // last few minutes is not counted again (a page loaded anew after a drop is no new play).

@@ -114,7 +114,7 @@ struct Gather
     std::function<void(const Gather&)> done;
 };
 
-void ask(Catalogue& catalogue, const QStringList& requests, std::function<void(const Gather&)> done)
+void ask(Catalogue& catalogue, const QStringList& requests, qint64 maxAge, std::function<void(const Gather&)> done)
 {
     auto g = std::make_shared<Gather>();
     g->bodies.resize(requests.size());
@@ -127,7 +127,7 @@ void ask(Catalogue& catalogue, const QStringList& requests, std::function<void(c
                 g->server = server;
             if (--g->left == 0)
                 g->done(*g);
-        });
+        }, maxAge);
     }
 }
 
@@ -238,7 +238,7 @@ void DirectoryPages::listPage(const QUrl& address, std::function<void(const QByt
         requests << filter;
     requests.removeAll(QString());
 
-    ask(m_catalogue, requests, [=, this](const Gather& g) {
+    ask(m_catalogue, requests, Catalogue::kAnswerSeconds, [=, this](const Gather& g) {
         QString body = QStringLiteral("<h1>ソラマド 放送局一覧</h1>\n");
         body += QStringLiteral("<form action=\"stations\" method=\"get\" role=\"search\">"
                                "<input type=\"search\" name=\"q\" aria-label=\"検索\" "
@@ -286,7 +286,12 @@ void DirectoryPages::listPage(const QUrl& address, std::function<void(const QByt
             QJsonArray kept;
             for (const CatalogueStation& s : all)
                 kept.append(s.toJson());
-            m_catalogue.keepList(QJsonDocument(kept).toJson(QJsonDocument::Compact));
+            // Written when it changed, not at every reload of the page.
+            const QByteArray list = QJsonDocument(kept).toJson(QJsonDocument::Compact);
+            if (list != m_kept) {
+                m_kept = list;
+                m_catalogue.keepList(list);
+            }
             body += QStringLiteral("<h2>日本の放送局</h2>\n") + entries(parts.value(0)) +
                     QStringLiteral("<h2>世界で人気の放送局</h2>\n") + entries(parts.value(1));
         } else {
@@ -352,7 +357,8 @@ void DirectoryPages::stationPage(const QUrl& address, std::function<void(const Q
 
 void DirectoryPages::pingPage(std::function<void(const QByteArray&)> done)
 {
-    ask(m_catalogue, {QStringLiteral("/json/stats"), QStringLiteral("/json/stations/lastchange?limit=1")},
+    // A survival check asks anew each time (the page is reloaded every few minutes at most).
+    ask(m_catalogue, {QStringLiteral("/json/stats"), QStringLiteral("/json/stations/lastchange?limit=1")}, 30,
         [done](const Gather& g) {
             const QString now = time(QDateTime::currentDateTime());
             if (!g.bodies[0]) {

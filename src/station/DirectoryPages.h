@@ -36,6 +36,7 @@ private:
 
     Catalogue& m_catalogue;
     QHash<QString, CatalogueStation> m_seen; // stations of the lists shown, by uuid
+    QByteArray m_kept;                       // the list last kept for when no server answers
 };
 
 // What a search word asks the catalogue for as a tag: its own tags are mostly English, so the
