@@ -96,14 +96,14 @@ void Catalogue::discover()
                 discovered({});
                 return;
             }
-            auto names = std::make_shared<QStringList>();
+            auto found = std::make_shared<QStringList>();
             auto left = std::make_shared<qsizetype>(addresses.size());
             for (const QHostAddress& a : addresses) {
-                QHostInfo::lookupHost(a.toString(), this, [this, names, left](const QHostInfo& back) {
+                QHostInfo::lookupHost(a.toString(), this, [this, found, left](const QHostInfo& back) {
                     if (back.error() == QHostInfo::NoError && QHostAddress(back.hostName()).isNull())
-                        *names << back.hostName();
+                        *found << back.hostName();
                     if (--*left == 0)
-                        discovered(*names);
+                        discovered(*found);
                 });
             }
         });
