@@ -89,27 +89,17 @@ std::optional<QString> NotRecordable(const CatalogueStation& station)
 
 QString TitleValue(const QString& name)
 {
+    // What an address escapes or cuts at, and what stands in its place.
+    static const QString from = QStringLiteral(" &#%\"<>\\`{}|^");
+    static const QString to = QStringLiteral("\u00a0＆＃％＂＜＞＼｀｛｝｜＾");
     QString out;
     out.reserve(name.size());
     for (const QChar c : name) {
-        switch (c.unicode()) {
-        case u' ': out += QChar(0x00A0); break;
-        case u'&': out += u'＆'; break;
-        case u'#': out += u'＃'; break;
-        case u'%': out += u'％'; break;
-        case u'"': out += u'＂'; break;
-        case u'<': out += u'＜'; break;
-        case u'>': out += u'＞'; break;
-        case u'\\': out += u'＼'; break;
-        case u'`': out += u'｀'; break;
-        case u'{': out += u'｛'; break;
-        case u'}': out += u'｝'; break;
-        case u'|': out += u'｜'; break;
-        case u'^': out += u'＾'; break;
-        default:
-            if (c.category() != QChar::Other_Control && c.category() != QChar::Other_Format)
-                out += c;
-        }
+        const qsizetype at = from.indexOf(c);
+        if (at >= 0)
+            out += to.at(at);
+        else if (c.category() != QChar::Other_Control && c.category() != QChar::Other_Format)
+            out += c;
     }
     return out;
 }
