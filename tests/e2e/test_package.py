@@ -203,6 +203,9 @@ class UnpackedAsAnotherUser(unittest.TestCase):
         first = layout(ini.read_bytes())
         self.assertEqual(first[("setting", "rf")], f"{folder}/")
         self.assertEqual(first[("subform", "count")], "2")
+        # The package's own start pages: the built-in directory.
+        self.assertEqual((first[("url", "url1")], first[("url", "url2")]),
+                         ('"soramado://directory/stations"', '"soramado://directory/ping"'))
         # Nothing is written beside the installed program.
         self.assertEqual(sorted(p.name for p in (self.root / PROGRAM).parent.iterdir()),
                          ["SoraWindowEX", "SoraWindowEX.png"])
