@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/WallClock.h"
 #include "station/ScheduleRunner.h"
+#include "station/UrlValue.h"
 #include "windows/Recorder.h"
 #include "windows/RecordingCheck.h"
 
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace sora {
@@ -114,8 +116,8 @@ void ScheduleEditor::accept()
         return;
     }
     ScheduleEntry e = m_entry;
-    if (address != e.address)
-        e.station.clear(); // a pasted address: the name is not known
+    if (address != e.address) // a pasted address: named as its page names the station
+        e.station = QUrl::fromPercentEncoding(GetUrlValue(address, QStringLiteral("&title=")).toUtf8());
     e.address = address;
     e.start = QDateTime(startEdit->date(), QTime(startEdit->time().hour(), startEdit->time().minute()));
     e.minutes = lengthEdit->value();

@@ -157,5 +157,5 @@ TEST(Schedule, TheWindowChecksTheAddressAsRecordingDoesAndSavesAtOnce)
     editor->accept();
     ASSERT_EQ(h->main().scheduleRunner()->entries().size(), 1);
     EXPECT_TRUE(scheduleOf(*h).contains("start=2027-01-05 23:30\nminutes=60\nrepeat=daily"));
-    EXPECT_EQ(window->list()->item(0)->text(), kKiri + QStringLiteral("　毎日 23:30～00:30"));
+    EXPECT_EQ(window->list()->item(0)->text(), QStringLiteral("Kiri　毎日 23:30～00:30"));
 }
