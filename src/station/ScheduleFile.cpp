@@ -89,7 +89,7 @@ ScheduleFile::Read ScheduleFile::read(const QString& path)
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFile) {
         result.error = QStringLiteral("予約録音のファイルを読めません（") +
                        (file.size() > kMaxFile ? QStringLiteral("大きすぎます") : file.errorString()) +
-                       QStringLiteral("）。予約は変更しないでください。\r\n") + path;
+                       QStringLiteral("）。\r\nファイルを直すまで予約は録音も保存もされません。\r\n") + path;
         return result;
     }
     const QByteArray bytes = file.readAll();

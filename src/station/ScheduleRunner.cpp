@@ -56,12 +56,19 @@ QString ScheduleRunner::load()
 {
     const ScheduleFile::Read read = ScheduleFile::read(m_path);
     m_entries = read.entries;
+    // A file that could not be read at all is never written over.
+    m_unreadable = read.error;
     check();
     return read.message();
 }
 
 bool ScheduleRunner::setEntries(QList<ScheduleEntry> entries, QString* error)
 {
+    if (!m_unreadable.isEmpty()) {
+        if (error)
+            *error = m_unreadable;
+        return false;
+    }
     if (!ScheduleFile::write(m_path, entries, error))
         return false;
     m_entries = std::move(entries);
@@ -124,7 +131,7 @@ void ScheduleRunner::check()
     }
     m_reason = kLate;
 
-    if (changed) {
+    if (changed && m_unreadable.isEmpty()) {
         QString error;
         if (!ScheduleFile::write(m_path, m_entries, &error))
             emit saveFailed(error);

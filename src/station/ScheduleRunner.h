@@ -67,6 +67,7 @@ private:
     QList<ScheduleEntry> m_entries;
     QList<MissedRecording> m_missed;
     QTimer* m_timer;
+    QString m_unreadable;    // why the file could not be read: it is left as it is
     QString m_reason;        // why a start that passed now was missed
     QSet<QString> m_stopped; // recordings told to stop at their end
 };
