@@ -16,6 +16,7 @@
 #include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TitleReader.h"
+#include "platform/WallClock.h"
 #include "platform/XInput2Backend.h"
 #include "station/Catalogue.h"
 #include "station/DirectoryPages.h"
@@ -117,8 +118,9 @@ int main(int argc, char* argv[])
     sora::StateFileRecordings recordings(sora::StateFileRecordings::defaultStateFolder(), program.folder());
     sora::DBusSleepInhibitor sleep;
     sora::NetworkTitleReader titles;
-    sora::Platform platform{program,  instance, messages, folders, end,        browsers,
-                            launcher, input,    tray,     probe,   recordings, sleep,   titles};
+    sora::SystemWallClock clock;
+    sora::Platform platform{program, instance, messages, folders,    end,   browsers, launcher,
+                            input,   tray,     probe,    recordings, sleep, titles,   clock};
 
     // The built-in directory, before any window opens its start page.
     sora::Catalogue catalogue(sora::Catalogue::defaultCacheFolder());

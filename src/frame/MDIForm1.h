@@ -24,6 +24,8 @@ class Form1;
 class Form3;
 class PageVisibility;
 class RecordingsWindow;
+class ScheduleRunner;
+class ScheduleWindow;
 class frmConfig;
 class frmTimeInterval;
 class StatusText;
@@ -90,6 +92,10 @@ public:
     frmConfig* configDialog() const;
     frmTimeInterval* timeIntervalDialog() const;
     Form3* versionDialog() const;
+    // 予約録音 and what runs its entries; in recording mode only.
+    ScheduleWindow* scheduleWindow() const;
+    ScheduleRunner* scheduleRunner() const { return m_schedule; }
+    void M_Schedule_Click();
 
     // A player window heard a new title: appended to this month's history of titles.
     void RecordSong(const QString& station, const QString& title, const QString& stream);
@@ -165,6 +171,10 @@ private:
     QPointer<Form3> m_version;
     QPointer<RecordingsWindow> m_recordings;
     void addRecordingCommands();
+    void setUpSchedule();
+    void showSchedule(RecordingsWindow* window);
+    ScheduleRunner* m_schedule = nullptr;
+    QPointer<ScheduleWindow> m_scheduleWindow;
     QTimer* m_recWatch = nullptr;
     QMap<QString, QString> m_watched; // running recordings seen last: id → station
     QSet<QString> m_stoppedByUser;

@@ -2,6 +2,7 @@
 // without an owner: the main window and its child windows stay usable meanwhile.
 #include "MDIForm1.h"
 #include "RecordingsWindow.h"
+#include "ScheduleWindow.h"
 #include "app/Globals.h"
 #include "dialogs/Form3.h"
 #include "dialogs/frmConfig.h"
@@ -46,6 +47,7 @@ void MDIForm1::closeDialogs()
     delete m_timeInterval.data();
     delete m_version.data();
     delete m_recordings.data();
+    delete m_scheduleWindow.data();
 }
 
 } // namespace sora

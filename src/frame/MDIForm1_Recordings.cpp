@@ -46,6 +46,7 @@ void MDIForm1::addRecordingCommands()
     connect(&m_platform.recordings, &Recordings::changed, this, &MDIForm1::WatchRecordings);
     // Recorders outlive the program: those an earlier run started are watched again.
     WatchRecordings();
+    setUpSchedule();
 }
 
 void MDIForm1::RecordStation(Form1* player, const RecorderCommand& command, const QString& station)
@@ -72,6 +73,7 @@ void MDIForm1::M_Recordings_Click()
         });
         // Closed, it needs no more looking: the watch settles once it is gone.
         connect(m_recordings, &QObject::destroyed, this, &MDIForm1::WatchRecordings, Qt::QueuedConnection);
+        showSchedule(m_recordings);
     }
     m_recordings->show();
     m_recordings->raise();

@@ -49,7 +49,8 @@ QString RecordingDetails(const Recording& recording, const QDateTime& now,
 
 RecordingsWindow::RecordingsWindow(Platform& platform, QHash<QString, QString>& stationFolders)
     : QWidget(nullptr, Qt::Window), m_platform(platform), m_rows(new QVBoxLayout),
-      m_empty(new QLabel(QStringLiteral("録音していません。"))), m_stationFolders(stationFolders)
+      m_empty(new QLabel(QStringLiteral("録音していません。"))), m_missed(new QLabel),
+      m_stationFolders(stationFolders)
 {
     setWindowTitle(caption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
@@ -62,8 +63,20 @@ RecordingsWindow::RecordingsWindow(Platform& platform, QHash<QString, QString>& 
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setWidget(inner);
+    auto* schedule = new QPushButton(QStringLiteral("予約録音…"));
+    connect(schedule, &QPushButton::clicked, this, &RecordingsWindow::scheduleRequested);
+    m_missed->setTextFormat(Qt::PlainText);
+    m_missed->setWordWrap(true);
+    m_missed->setAccessibleName(QStringLiteral("未録音"));
+    m_missed->setVisible(false);
+    auto* commands = new QHBoxLayout;
+    commands->setContentsMargins(6, 6, 6, 0);
+    commands->addWidget(schedule);
+    commands->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(commands);
+    layout->addWidget(m_missed);
     layout->addWidget(scroll);
     resize(520, 320);
     connect(&m_reading, &QFutureWatcher<Progress>::finished, this, [this] {
@@ -88,6 +101,12 @@ QString RecordingsWindow::stationFolder(const Recording& recording)
             m_stationFolders.insert(recording.id, folder);
     }
     return folder;
+}
+
+void RecordingsWindow::setMissed(const QStringList& lines)
+{
+    m_missed->setText(lines.join(u'\n'));
+    m_missed->setVisible(!lines.isEmpty());
 }
 
 void RecordingsWindow::refresh(const QList<Recording>& recordings)

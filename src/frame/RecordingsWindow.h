@@ -33,12 +33,16 @@ public:
     // The station folder the recording's recorder writes into, once its files showed it; empty
     // before.
     QString stationFolder(const Recording& recording);
+    // The scheduled airings that were not recorded, one line each, shown above the list.
+    void setMissed(const QStringList& lines);
 
 signals:
     // The user stopped this recording: its end is no surprise.
     void stopped(const QString& id);
     // The progress read last is shown.
     void progressShown();
+    // 予約録音… was chosen.
+    void scheduleRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -53,6 +57,7 @@ private:
     Platform& m_platform;
     QVBoxLayout* m_rows;
     QLabel* m_empty;
+    QLabel* m_missed;
     QList<Recording> m_shown;
     QList<QLabel*> m_details;
     // Found once, kept: the recorder's files leave no doubt, and between tracks it may hold none.

@@ -16,6 +16,7 @@ class StreamProbe;
 class SingleInstance;
 class SleepInhibitor;
 class TitleReader;
+class WallClock;
 
 // The parts of the machine the program talks to. main() hands in the real ones; tests hand in
 // fakes.
@@ -34,6 +35,7 @@ struct Platform
     Recordings& recordings;
     SleepInhibitor& sleep;
     TitleReader& titles;
+    WallClock& clock;
 };
 
 } // namespace sora

@@ -18,6 +18,7 @@ struct Recording
     QString station;        // the title strip's text when it started
     QString address;        // the stream address
     QDateTime started;
+    QDateTime ends; // a scheduled recording is stopped then, also by a later run of the program
     QString folder; // the recording folder, resolved
     QString programFolder;
 };

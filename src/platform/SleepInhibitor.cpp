@@ -33,7 +33,7 @@ struct DBusSleepInhibitor::Private
         QDBusUnixFileDescriptor lock;
         bool pending = false;
     };
-    std::array<Slot, 2> holds;
+    std::array<Slot, 3> holds;
     QObject context;
     bool noPortal = false;
 

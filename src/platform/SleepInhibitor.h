@@ -14,7 +14,8 @@ public:
     enum class Hold
     {
         Recording,
-        Playing
+        Playing,
+        Scheduled // a scheduled recording starts soon
     };
 
     virtual ~SleepInhibitor() = default;

@@ -240,6 +240,8 @@ bool StateFileRecordings::add(Recording recording)
                         {QStringLiteral("station"), recording.station},
                         {QStringLiteral("address"), recording.address},
                         {QStringLiteral("started"), recording.started.toString(Qt::ISODateWithMs)},
+                        {QStringLiteral("ends"),
+                         recording.ends.isValid() ? recording.ends.toUTC().toString(Qt::ISODate) : QString()},
                         {QStringLiteral("folder"), recording.folder},
                         {QStringLiteral("programFolder"), recording.programFolder}};
     const QByteArray data = QJsonDocument(o).toJson();
@@ -280,6 +282,7 @@ QList<Recording> StateFileRecordings::running()
         r.station = o.value(QStringLiteral("station")).toString();
         r.address = o.value(QStringLiteral("address")).toString();
         r.started = QDateTime::fromString(o.value(QStringLiteral("started")).toString(), Qt::ISODateWithMs);
+        r.ends = QDateTime::fromString(o.value(QStringLiteral("ends")).toString(), Qt::ISODate);
         r.folder = o.value(QStringLiteral("folder")).toString();
         r.programFolder = o.value(QStringLiteral("programFolder")).toString();
         if (r.programFolder != m_programFolder)

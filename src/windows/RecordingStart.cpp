@@ -104,6 +104,7 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
     recording.station = m_station;
     recording.address = command.arguments.value(0);
     recording.started = QDateTime::currentDateTime();
+    recording.ends = m_ends;
     recording.folder = RecorderFolder(ResolvedRecFolder(command)).path();
     if (!m_platform.recordings.add(recording))
         tell(QStringLiteral(

@@ -2,6 +2,7 @@
 
 #include "Recorder.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -32,6 +33,9 @@ public:
     // The program is ending: the recorder starts now, as after a stream too slow to answer,
     // instead of the exit waiting for the answer or dropping the recording.
     void startNow();
+    // A scheduled recording: kept with its end, so that whichever run of the program is then
+    // running stops it.
+    void setEnds(const QDateTime& ends) { m_ends = ends; }
     bool checking() const { return m_checking; }
 
 signals:
@@ -51,6 +55,7 @@ private:
     QPointer<ChildWindow> m_player;
     RecorderCommand m_command;
     QString m_station;
+    QDateTime m_ends;
     bool m_checking = false;
     bool m_homeBusy = false; // the busy cursor moved to the home window
 };

@@ -9,7 +9,7 @@ namespace sora::fakes {
 
 Harness::Harness()
     : platform{ProgramInfo(m_dir.path(), QStringLiteral("SoraWindowEX")), instance, messages, folders, end, browsers,
-               launcher, input, tray, probe, recordings, sleep, titles}
+               launcher, input, tray, probe, recordings, sleep, titles, clock}
 {
     resetGlobals();
     m_main = std::make_unique<MDIForm1>(platform);

@@ -2,6 +2,7 @@
 
 #include "FakeBrowser.h"
 #include "FakeRecordings.h"
+#include "FakeWallClock.h"
 #include "Fakes.h"
 #include "app/Globals.h"
 #include "frame/MDIForm1.h"
@@ -47,6 +48,7 @@ public:
     FakeRecordings recordings;
     FakeSleepInhibitor sleep;
     FakeTitleReader titles;
+    FakeWallClock clock;
 
 private:
     QTemporaryDir m_dir;
