@@ -1,6 +1,8 @@
 #include "StreamTap.h"
 
 #include "Icy.h"
+#include "SongSpool.h"
+#include "app/Cp932.h"
 
 #include <QHostAddress>
 #include <QMutexLocker>
@@ -34,7 +36,10 @@ QByteArray newToken()
 class TapServer final : public QObject
 {
 public:
-    TapServer(std::shared_ptr<TapBook> book, StreamTap* tap) : m_book(std::move(book)), m_tap(tap) {}
+    TapServer(std::shared_ptr<TapBook> book, std::shared_ptr<SongSpool> spool, StreamTap* tap)
+        : m_book(std::move(book)), m_spool(std::move(spool)), m_tap(tap)
+    {
+    }
 
     quint16 listen()
     {
@@ -63,6 +68,7 @@ private:
         QUrl stream;
         bool answered = false; // the engine has its answer's head
         bool serving = false;
+        int spooled = 0; // the spool's number for this connection
         QString title;
     };
 
@@ -126,9 +132,16 @@ private:
             s->serving = true;
             if (m_serving[s->stream]++ == 0)
                 emit m_tap->Serving(s->stream, true);
+            if (m_spool) {
+                const QString station =
+                    IsUtf8(head.icyName) ? QString::fromUtf8(head.icyName) : cp932::decode(head.icyName);
+                s->spooled = m_spool->begin(s->stream, head.contentType, station);
+            }
         });
-        connect(s->station, &IcyReader::Audio, s, [s](const QByteArray& audio) {
+        connect(s->station, &IcyReader::Audio, s, [this, s](const QByteArray& audio) {
             s->engine->write(audio);
+            if (s->spooled)
+                m_spool->audio(s->spooled, audio);
             if (s->engine->bytesToWrite() > kEngineBacklog)
                 s->station->setPaused(true);
         });
@@ -137,6 +150,8 @@ private:
             if (!title || *title == s->title)
                 return;
             s->title = *title;
+            if (s->spooled)
+                m_spool->title(s->spooled, *title);
             emit m_tap->Title(s->stream, *title);
         });
         connect(s->station, &IcyReader::Ended, s, [this, s](const QString& why) {
@@ -176,6 +191,8 @@ private:
         s->ended = true;
         if (s->station)
             s->station->close();
+        if (s->spooled)
+            m_spool->end(s->spooled);
         if (s->serving && --m_serving[s->stream] == 0) {
             m_serving.remove(s->stream);
             emit m_tap->Serving(s->stream, false);
@@ -184,14 +201,15 @@ private:
     }
 
     std::shared_ptr<TapBook> m_book;
+    std::shared_ptr<SongSpool> m_spool;
     StreamTap* m_tap;
     QTcpServer* m_server = nullptr;
     QHash<QUrl, int> m_serving; // sessions handing each stream to the engine
 };
 
-StreamTap::StreamTap(QObject* parent)
-    : QObject(parent), m_book(std::make_shared<TapBook>()), m_thread(new QThread(this)),
-      m_server(new TapServer(m_book, this))
+StreamTap::StreamTap(std::shared_ptr<SongSpool> spool, QObject* parent)
+    : QObject(parent), m_book(std::make_shared<TapBook>()), m_spool(std::move(spool)), m_thread(new QThread(this)),
+      m_server(new TapServer(m_book, m_spool, this))
 {
     m_thread->setObjectName(QStringLiteral("StreamTap"));
     m_server->moveToThread(m_thread);

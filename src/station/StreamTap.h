@@ -14,6 +14,7 @@ class QThread;
 
 namespace sora {
 
+class SongSpool;
 class TapServer;
 
 // What the relay's thread and the program's own share: the token of each stream, and the
@@ -36,8 +37,11 @@ class StreamTap final : public QObject
 {
     Q_OBJECT
 public:
-    explicit StreamTap(QObject* parent = nullptr);
+    // With a spool, the tap keeps the last songs it hands on there.
+    explicit StreamTap(std::shared_ptr<SongSpool> spool = nullptr, QObject* parent = nullptr);
     ~StreamTap() override;
+
+    const std::shared_ptr<SongSpool>& spool() const { return m_spool; }
 
     // Where the engine is sent for `stream`: the relay's address for it, or nothing where the
     // tap does not serve it (no http or https address, the relay not listening, or sent back to
@@ -58,6 +62,7 @@ signals:
 
 private:
     std::shared_ptr<TapBook> m_book;
+    std::shared_ptr<SongSpool> m_spool;
     QThread* m_thread;
     TapServer* m_server;
     quint16 m_port = 0;

@@ -4,7 +4,9 @@
 #include "BrowserPage.h"
 #include "PageDownloads.h"
 #include "TapInterceptor.h"
+#include "station/SongSpool.h"
 #include "station/StreamTap.h"
+#include "app/Globals.h"
 #include "platform/BenchProbe.h"
 
 #include <QCoreApplication>
@@ -270,13 +272,27 @@ std::optional<QString> WebEngineBrowser::hoverStatus(const QString& url, bool& o
 
 WebEngineBrowserFactory::WebEngineBrowserFactory() : m_tapWanted(qgetenv("SORA_STREAM_TAP") != "off") {}
 
-WebEngineBrowserFactory::~WebEngineBrowserFactory() = default;
+WebEngineBrowserFactory::~WebEngineBrowserFactory()
+{
+    // The relay stops before the spool it writes goes.
+    m_tap.reset();
+    SongSpool::setCurrent(nullptr);
+}
 
 WebBrowser* WebEngineBrowserFactory::create(QWidget* parent)
 {
     // Made with the first window, once the application is there.
-    if (m_tapWanted && !m_tap)
-        m_tap = std::make_unique<StreamTap>();
+    if (m_tapWanted && !m_tap) {
+        // The last songs are kept in recording mode only.
+        std::shared_ptr<SongSpool> spool;
+        if (gPremium) {
+            spool = std::make_shared<SongSpool>(SongSpool::userFolder());
+            if (!spool->usable())
+                spool.reset();
+        }
+        SongSpool::setCurrent(spool);
+        m_tap = std::make_unique<StreamTap>(spool);
+    }
     return new WebEngineBrowser(parent, m_tap.get());
 }
 

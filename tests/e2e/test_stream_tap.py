@@ -5,11 +5,15 @@ refuses whoever does not know the stream's token."""
 import html
 import os
 import re
+import signal
 import socket
+import stat
 import subprocess
+import tempfile
 import threading
 import time
 import unittest
+from pathlib import Path
 
 from e2e import LIST, STATION, DesktopTestCase, s
 
@@ -135,6 +139,46 @@ class StreamTap(DesktopTestCase):
         self.assertEqual(len(ports), 1, ports)
         for path in ("/", "/" + "0" * 48, "/glacier.mp3"):
             self.assertTrue(ask(ports[0], path).startswith(b"HTTP/1.1 403 "), path)
+
+    def test_a_song_heard_whole_is_kept_and_saved_into_the_stations_folder(self):
+        p = self.program()
+        p.enable_recording()
+        folder = Path(tempfile.mkdtemp(prefix="sora-rec-"))
+        self.addCleanup(subprocess.run, ["rm", "-rf", str(folder)])
+        since = self.now()
+        self.start(p, self.settings(main=(0, 0, 14400, 9000), windows=[(1, 0, 0, 0, 8600, 13200)],
+                                    rec_folder=f"{folder}/"))
+        self.server.wait_for(LIST, since=since, timeout=60)
+        p.click_link(STATION_NAME)
+        self.server.wait_for(STATION, since=since, timeout=30)
+        spool = p.home / ".cache" / "SoraWindowEX" / f"spool-{p.proc.pid}"
+        s.wait_until(spool.exists, 60, what="the spool")
+        self.assertEqual(stat.S_IMODE(spool.stat().st_mode), 0o700)
+
+        # A song from its first byte to its last: two changes of title on the server.
+        first = self.server_title()
+        s.wait_until(lambda: self.server_title() != first, SONG_SECONDS + 10, what="a new song")
+        song = self.server_title()
+        s.wait_until(lambda: self.server_title() != song, SONG_SECONDS + 10, what="the song after it")
+
+        p.press("録音一覧")
+        window = p.wait_find(("frame", "window", "dialog", "panel", "filler"), "録音一覧")
+        songs = p.wait_find("list", "最近の曲", within=window)
+        item = p.wait_find("list item", re.compile("^" + re.escape(song) + ".*全体$"), within=songs, timeout=10)
+        s.do_action(item, ("toggle", "select", "press"))
+        p.press("保存", role="push button", within=window)
+        self.assertIn("曲を保存しました。", p.answer("OK"))
+
+        saved = [f for f in folder.rglob(song + ".mp3") if "incomplete" not in f.parts]
+        self.assertEqual(len(saved), 1, list(folder.rglob("*")))
+        # The whole song: the encoder's file of it, within a second (the stream tells a title at
+        # its next block, every 2048 bytes).
+        tone = (Path(icecast.__file__).parent / "tone.mp3").stat().st_size
+        self.assertLess(abs(saved[0].stat().st_size - tone * SONG_SECONDS // 2), tone // 2)
+
+        os.kill(p.proc.pid, signal.SIGTERM)  # the session ending: the program's own close
+        p.wait_exit(60)
+        self.assertFalse(spool.exists())
 
 
 if __name__ == "__main__":
