@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "station/Icy.h"
 #include "station/SongSpool.h"
 
 #include <QDir>
@@ -27,7 +28,7 @@ QString line(const SongSpool::Song& song)
     const QString state = !song.ended        ? QStringLiteral("再生中")
                           : song.fromStart && song.toEnd ? QStringLiteral("全体")
                                                          : QStringLiteral("一部");
-    return (song.title.isEmpty() ? QStringLiteral("（曲名なし）") : song.title) + QStringLiteral("　") +
+    return (song.title.isEmpty() ? QStringLiteral("（曲名なし）") : DecodedTitle(song.title)) + QStringLiteral("　") +
            (song.station.isEmpty() ? song.stream.host() : song.station) + QStringLiteral("　") +
            length(song.milliseconds) + QStringLiteral("　") + state;
 }

@@ -2,6 +2,7 @@
 
 #include "app/Cp932.h"
 
+#include <QRegularExpression>
 #include <QSslSocket>
 #include <QStringDecoder>
 
@@ -30,6 +31,26 @@ bool IsUtf8(const QByteArray& bytes)
     const QString text = decoder(bytes);
     Q_UNUSED(text)
     return !decoder.hasError();
+}
+
+QString DecodedTitle(const QString& text)
+{
+    static const QRegularExpression reference(QStringLiteral("&#(?:([0-9]{1,7})|[xX]([0-9a-fA-F]{1,6}));"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        bool ok = false;
+        const uint code = m.hasCaptured(1) ? m.captured(1).toUInt(&ok) : m.captured(2).toUInt(&ok, 16);
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            continue;
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        const char32_t c = code;
+        out += QString::fromUcs4(&c, 1);
+        last = m.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out.trimmed();
 }
 
 std::optional<QString> IcyStreamTitleText(const QByteArray& metadata)

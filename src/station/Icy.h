@@ -18,6 +18,11 @@ namespace sora {
 // its own, as an encoder may send the two by turns. Nothing when the block has no StreamTitle.
 std::optional<QString> IcyStreamTitleText(const QByteArray& metadata);
 
+// A title as it is meant to read: some stream servers keep its characters beyond ASCII as XML
+// character references ("&#27703;"), in their status document and in the stream alike, and the
+// recorder names its files with them as sent.
+QString DecodedTitle(const QString& text);
+
 // Whether bytes are valid UTF-8 (ASCII and nothing included).
 bool IsUtf8(const QByteArray& bytes);
 

@@ -23,32 +23,6 @@
 
 namespace sora {
 
-namespace {
-
-// Some stream servers keep a title's characters beyond ASCII as XML character references
-// ("&#27703;"), in their status document and in the stream alike: the title is the text they stand for.
-QString TitleText(const QString& text)
-{
-    static const QRegularExpression reference(QStringLiteral("&#(?:([0-9]{1,7})|[xX]([0-9a-fA-F]{1,6}));"));
-    QString out;
-    qsizetype last = 0;
-    for (auto it = reference.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        bool ok = false;
-        const uint code = m.hasCaptured(1) ? m.captured(1).toUInt(&ok) : m.captured(2).toUInt(&ok, 16);
-        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            continue;
-        out += QStringView(text).mid(last, m.capturedStart() - last);
-        const char32_t c = code;
-        out += QString::fromUcs4(&c, 1);
-        last = m.capturedEnd();
-    }
-    out += QStringView(text).mid(last);
-    return out.trimmed();
-}
-
-} // namespace
-
 QString StationName(const QString& pageAddress, const QString& pageTitle)
 {
     const QString title = GetUrlValue(pageAddress, QStringLiteral("&title="));
@@ -106,8 +80,8 @@ std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString
         const QUrl listen(source.value(u"listenurl").toString());
         if (!listen.isValid() || listen.path(QUrl::FullyDecoded) != mount)
             continue;
-        const QString title = TitleText(source.value(u"title").toString());
-        const QString artist = TitleText(source.value(u"artist").toString());
+        const QString title = DecodedTitle(source.value(u"title").toString());
+        const QString artist = DecodedTitle(source.value(u"artist").toString());
         return artist.isEmpty() || title.isEmpty() ? title + artist : artist + QStringLiteral(" - ") + title;
     }
     return std::nullopt;
@@ -115,7 +89,7 @@ std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString
 
 QString IcyStreamTitle(const QByteArray& metadata)
 {
-    return TitleText(IcyStreamTitleText(metadata).value_or(QString()));
+    return DecodedTitle(IcyStreamTitleText(metadata).value_or(QString()));
 }
 
 std::optional<QString> RecorderTrackOf(Recordings& recordings, const QUrl& stream)
@@ -220,7 +194,7 @@ void NowPlaying::tapTitle(const QUrl& stream, const QString& title)
 {
     if (!SameStream(stream, m_tapped))
         return;
-    m_tapTitle = TitleText(title);
+    m_tapTitle = DecodedTitle(title);
     if (m_active && tapping())
         heard(m_tapTitle);
 }

@@ -105,6 +105,7 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
     recording.address = command.arguments.value(0);
     recording.started = QDateTime::currentDateTime();
     recording.folder = RecorderFolder(ResolvedRecFolder(command)).path();
+    emit started(recording.address);
     if (!m_platform.recordings.add(recording))
         tell(QStringLiteral(
                  "録音を開始しましたが、録音の状態を保存できないため、録音一覧には表示されません。\r\n") +

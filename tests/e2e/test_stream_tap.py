@@ -15,13 +15,20 @@ import time
 import unittest
 from pathlib import Path
 
-from e2e import LIST, STATION, DesktopTestCase, s
+from e2e import LIST, STATION, DesktopTestCase, recorder_pids, s
 
 import icecast  # noqa: E402 (tools/, on the path through e2e)
 
 STATION_NAME = "氷河放送"
 SONGS = ["氷河の歌手 - 北の星", "Glacier - Blue Ice", "氷河の歌手 - 白い道"]
 SONG_SECONDS = 12
+YES = "はい(Y)"
+
+
+def as_sent(title):
+    """A title as icecast2 sends it in the stream, and so as the recorder names its file: characters
+    beyond ASCII as character references."""
+    return "".join(c if ord(c) < 128 else f"&#{ord(c)};" for c in title)
 
 
 def loopback_listeners(pid):
@@ -169,7 +176,7 @@ class StreamTap(DesktopTestCase):
         p.press("保存", role="push button", within=window)
         self.assertIn("曲を保存しました。", p.answer("OK"))
 
-        saved = [f for f in folder.rglob(song + ".mp3") if "incomplete" not in f.parts]
+        saved = [f for f in folder.rglob(as_sent(song) + ".mp3") if "incomplete" not in f.parts]
         self.assertEqual(len(saved), 1, list(folder.rglob("*")))
         # The whole song: the encoder's file of it, within a second (the stream tells a title at
         # its next block, every 2048 bytes).
@@ -179,6 +186,42 @@ class StreamTap(DesktopTestCase):
         os.kill(p.proc.pid, signal.SIGTERM)  # the session ending: the program's own close
         p.wait_exit(60)
         self.assertFalse(spool.exists())
+
+    def test_a_recording_begun_mid_song_holds_that_song_from_its_start(self):
+        p = self.program()
+        p.enable_recording()
+        folder = Path(tempfile.mkdtemp(prefix="sora-rec-"))
+        self.addCleanup(subprocess.run, ["rm", "-rf", str(folder)])
+        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in recorder_pids(folder)])
+        since = self.now()
+        self.start(p, self.settings(main=(0, 0, 14400, 9000), windows=[(1, 0, 0, 0, 8600, 13200)],
+                                    rec_folder=f"{folder}/"))
+        self.server.wait_for(LIST, since=since, timeout=60)
+        p.click_link(STATION_NAME)
+        self.server.wait_for(STATION, since=since, timeout=30)
+
+        # Pressed once the panel shows a song that began while the station played.
+        s.wait_until(lambda: self.panel_title() in [t.partition(" - ")[2] for t in SONGS], 60, interval=0.2,
+                     what="the station to play")
+        first = self.server_title()
+        s.wait_until(lambda: self.server_title() != first, SONG_SECONDS + 10, what="a new song")
+        song = self.server_title()
+        s.wait_until(lambda: self.panel_title() == song.partition(" - ")[2], 5, what="the panel to show it")
+        p.press("録音", role="push button")
+        p.answer(YES)
+        s.wait_until(lambda: self.server_title() != song, SONG_SECONDS + 10, what="the song to end")
+
+        def whole():
+            return [f for f in folder.rglob(as_sent(song) + ".mp3") if "incomplete" not in f.parts]
+        try:
+            saved = s.wait_until(whole, 60, what=f"{song} in the station's folder")
+        except TimeoutError:
+            raise AssertionError((list(folder.rglob("*")), p.output.read_text(errors="replace")[-3000:]))
+        self.assertEqual(len(saved), 1, list(folder.rglob("*")))
+        tone = (Path(icecast.__file__).parent / "tone.mp3").stat().st_size
+        self.assertLess(abs(saved[0].stat().st_size - tone * SONG_SECONDS // 2), tone // 2)
+        # Beside what the recorder itself writes.
+        self.assertEqual(saved[0].parent, next(folder.rglob("incomplete")).parent)
 
 
 if __name__ == "__main__":
