@@ -102,11 +102,11 @@ private:
         });
     }
 
-    void requested(Session* s, const QByteArray& head)
+    void requested(Session* s, const QByteArray& request)
     {
         // "GET /<token> HTTP/1.1"; the engine sends nothing else worth reading (its Range asks
         // from the start, and a live stream has no other).
-        const QList<QByteArray> line = head.left(head.indexOf('\r')).split(' ');
+        const QList<QByteArray> line = request.left(request.indexOf('\r')).split(' ');
         if (line.size() != 3 || line[0] != "GET")
             return refuse(s, "405 Method Not Allowed");
         QByteArray token = line[1].mid(1);
