@@ -203,7 +203,13 @@ void IcyReader::received()
             if (++m_redirections > kMaxRedirections || (scheme != u"http" && scheme != u"https"))
                 return fail(QStringLiteral("redirected too often or away from http: ") + next.toString());
             // Not from inside the socket's own signal.
-            QMetaObject::invokeMethod(this, [this, next] { connectTo(next); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this, next] {
+                    if (!m_closed)
+                        connectTo(next);
+                },
+                Qt::QueuedConnection);
             return;
         }
         emit HeadArrived();
