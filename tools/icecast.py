@@ -36,6 +36,7 @@ class Mount:
     titles: list = field(default_factory=list)
     seconds: int = 10  # per title, a multiple of 2
     charset: str = None  # what the mount's incoming titles are declared in (icecast's <charset>)
+    metaint: int = None  # audio bytes between metadata blocks to listeners (icecast's default: 16000)
 
 
 def free_port():
@@ -76,8 +77,11 @@ class Icecast:
             # icecast2 refuses to run as root: it drops to nobody, which must write its logs.
             os.chmod(self.folder, 0o755)
             os.chmod(logs, 0o777)
-        mounts = "".join(f"<mount><mount-name>{m.name}</mount-name><charset>{m.charset}</charset></mount>"
-                         for m in self.mounts if m.charset)
+        mounts = "".join(f"<mount><mount-name>{m.name}</mount-name>"
+                         + (f"<charset>{m.charset}</charset>" if m.charset else "")
+                         + (f"<mp3-metadata-interval>{m.metaint}</mp3-metadata-interval>" if m.metaint else "")
+                         + "</mount>"
+                         for m in self.mounts if m.charset or m.metaint)
         owner = ("<changeowner><user>nobody</user><group>nogroup</group></changeowner>" if root else "")
         config = self.folder / "icecast.xml"
         config.write_text(f"""<icecast>

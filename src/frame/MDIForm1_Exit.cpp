@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/SavedLayout.h"
 #include "app/Settings.h"
+#include "station/SongSpool.h"
 #include "platform/EndProcess.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
@@ -28,6 +29,9 @@ void MDIForm1::MDIForm_QueryUnload()
     // Before the window hides: a recorder that cannot start says so on it.
     StartCheckedRecordings();
     SaveState();
+    // The process ends without destructors: the last songs go now, unless kept.
+    if (const std::shared_ptr<SongSpool> spool = SongSpool::current())
+        spool->discard();
     m_platform.end.end(0);
 }
 

@@ -2,6 +2,8 @@
 // the word when a recording ended by itself.
 #include "MDIForm1.h"
 #include "RecordingsWindow.h"
+#include "SongFromStart.h"
+#include "station/SongSpool.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Platform.h"
 #include "platform/ProgramInfo.h"
@@ -54,6 +56,11 @@ void MDIForm1::RecordStation(Form1* player, const RecorderCommand& command, cons
     // Owned here, not by the player window: closing that window must not drop a confirmed recording.
     auto* start = new RecordingStart(m_platform, this);
     connect(start, &RecordingStart::checked, player, &Form1::RecordingChecked);
+    // The song under way, whole from the tap's spool, beside what the recorder writes.
+    connect(start, &RecordingStart::started, this, [this](const QString& address) {
+        if (const std::shared_ptr<SongSpool> spool = SongSpool::current())
+            new SongFromStart(m_platform, spool, address, this);
+    });
     start->begin(command, station, player);
 }
 

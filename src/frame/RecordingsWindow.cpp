@@ -1,5 +1,8 @@
 #include "RecordingsWindow.h"
 
+#include "RecentSongs.h"
+#include "station/SongSpool.h"
+#include "windows/NowPlaying.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 
@@ -78,7 +81,22 @@ RecordingsWindow::RecordingsWindow(Platform& platform, QHash<QString, QString>& 
     layout->addLayout(commands);
     layout->addWidget(m_missed);
     layout->addWidget(scroll);
-    resize(520, 320);
+    if (const std::shared_ptr<SongSpool> spool = SongSpool::current()) {
+        m_spool = spool;
+        layout->addWidget(new RecentSongs(
+            platform, *spool,
+            [this](const QUrl& stream) {
+                for (const Recording& r : m_platform.recordings.running()) {
+                    if (SameStream(QUrl(r.address), stream))
+                        return stationFolder(r);
+                }
+                return QString();
+            },
+            this));
+        resize(520, 520);
+    } else {
+        resize(520, 320);
+    }
     connect(&m_reading, &QFutureWatcher<Progress>::finished, this, [this] {
         m_progress = m_reading.result();
         showDetails();

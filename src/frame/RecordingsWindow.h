@@ -8,12 +8,15 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
 namespace sora {
 
+class SongSpool;
 struct Platform;
 
 // 録音一覧: every recorder running from this program folder, with what it records and where,
@@ -64,6 +67,7 @@ private:
     QHash<QString, QString>& m_stationFolders;
     Progress m_progress;
     QFutureWatcher<Progress> m_reading;
+    std::shared_ptr<SongSpool> m_spool; // the last songs, kept while the window shows them
 };
 
 // One recording's lines for the list; `progress` is null until its folder was first read.

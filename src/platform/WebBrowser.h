@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -100,6 +101,10 @@ signals:
     void TitleChange(const QString& title);
     void AudibleChange(bool audible);
     void MediaReport(const MediaEvent& event);
+    // The program's stream tap hands the page `stream` and hears it (serving), or no longer does.
+    void StreamTapped(const QUrl& stream, bool serving);
+    // The tap heard the title of `stream` change.
+    void StreamTitle(const QUrl& stream, const QString& title);
 
 private:
     void applyPlace();

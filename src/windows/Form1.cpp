@@ -58,6 +58,8 @@ Form1::Form1(Platform& platform)
     });
     connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::followSong);
     connect(WebBrowser1, &WebBrowser::AudibleChange, this, &Form1::followSong);
+    connect(WebBrowser1, &WebBrowser::StreamTapped, m_nowPlaying, &NowPlaying::tapped);
+    connect(WebBrowser1, &WebBrowser::StreamTitle, m_nowPlaying, &NowPlaying::tapTitle);
     connect(m_nowPlaying, &NowPlaying::NewSong, this, [this](const QString& title) {
         emit SongHeard(StationName(WebBrowser1->LocationURL(), WebBrowser1->Title()), title,
                        m_nowPlaying->stream().toString());

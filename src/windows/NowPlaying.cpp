@@ -3,6 +3,7 @@
 #include "Recorder.h"
 #include "RecorderFolder.h"
 #include "RecordingCheck.h"
+#include "station/Icy.h"
 #include "station/UrlValue.h"
 #include "app/Cp932.h"
 #include "platform/Recordings.h"
@@ -21,32 +22,6 @@
 #include <tuple>
 
 namespace sora {
-
-namespace {
-
-// Some stream servers keep a title's characters beyond ASCII as XML character references
-// ("&#27703;"), in their status document and in the stream alike: the title is the text they stand for.
-QString TitleText(const QString& text)
-{
-    static const QRegularExpression reference(QStringLiteral("&#(?:([0-9]{1,7})|[xX]([0-9a-fA-F]{1,6}));"));
-    QString out;
-    qsizetype last = 0;
-    for (auto it = reference.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        bool ok = false;
-        const uint code = m.hasCaptured(1) ? m.captured(1).toUInt(&ok) : m.captured(2).toUInt(&ok, 16);
-        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            continue;
-        out += QStringView(text).mid(last, m.capturedStart() - last);
-        const char32_t c = code;
-        out += QString::fromUcs4(&c, 1);
-        last = m.capturedEnd();
-    }
-    out += QStringView(text).mid(last);
-    return out.trimmed();
-}
-
-} // namespace
 
 QString StationName(const QString& pageAddress, const QString& pageTitle)
 {
@@ -105,8 +80,8 @@ std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString
         const QUrl listen(source.value(u"listenurl").toString());
         if (!listen.isValid() || listen.path(QUrl::FullyDecoded) != mount)
             continue;
-        const QString title = TitleText(source.value(u"title").toString());
-        const QString artist = TitleText(source.value(u"artist").toString());
+        const QString title = DecodedTitle(source.value(u"title").toString());
+        const QString artist = DecodedTitle(source.value(u"artist").toString());
         return artist.isEmpty() || title.isEmpty() ? title + artist : artist + QStringLiteral(" - ") + title;
     }
     return std::nullopt;
@@ -114,19 +89,7 @@ std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString
 
 QString IcyStreamTitle(const QByteArray& metadata)
 {
-    static const QByteArray key = "StreamTitle='";
-    const qsizetype start = metadata.indexOf(key);
-    if (start < 0)
-        return QString();
-    const qsizetype from = start + key.size();
-    // The title may hold quotes of its own: it ends at the quote before the next field.
-    qsizetype end = metadata.indexOf("';", from);
-    if (end < 0)
-        end = metadata.lastIndexOf('\'');
-    if (end < from)
-        end = metadata.size();
-    const QByteArray raw = metadata.mid(from, end - from);
-    return TitleText(MetadataCodeset(raw) == u"UTF-8" ? QString::fromUtf8(raw) : cp932::decode(raw));
+    return DecodedTitle(IcyStreamTitleText(metadata).value_or(QString()));
 }
 
 std::optional<QString> RecorderTrackOf(Recordings& recordings, const QUrl& stream)
@@ -195,8 +158,45 @@ void NowPlaying::watch(const QUrl& stream)
         m_song = song;
         emit SongChange();
     }
-    if (active)
+    if (active && tapping())
+        heard(m_tapTitle);
+    else if (active)
         schedule(std::chrono::duration_cast<Wait>(std::max(Clock::duration::zero(), m_due - Clock::now())));
+}
+
+bool NowPlaying::tapping() const
+{
+    return SameStream(m_tapped, m_stream);
+}
+
+void NowPlaying::tapped(const QUrl& stream, bool serving)
+{
+    if (serving) {
+        if (!SameStream(stream, m_tapped))
+            m_tapTitle.clear();
+        m_tapped = stream;
+        if (m_active && tapping()) {
+            ++m_generation; // reads under way are not needed
+            m_timer->stop();
+            m_probeStatus.reset();
+            m_probeIcy.reset();
+            heard(m_tapTitle);
+        }
+    } else if (SameStream(stream, m_tapped)) {
+        m_tapped.clear();
+        // The reads take over unless the tap serves again first (the page reconnects).
+        if (m_active && SameStream(stream, m_stream))
+            schedule(m_statusEvery);
+    }
+}
+
+void NowPlaying::tapTitle(const QUrl& stream, const QString& title)
+{
+    if (!SameStream(stream, m_tapped))
+        return;
+    m_tapTitle = DecodedTitle(title);
+    if (m_active && tapping())
+        heard(m_tapTitle);
 }
 
 void NowPlaying::schedule(Wait wait)
@@ -222,7 +222,7 @@ void NowPlaying::heard(const QString& title)
 
 void NowPlaying::read()
 {
-    if (!m_active)
+    if (!m_active || tapping())
         return;
     if (m_recordedTrack) {
         if (const std::optional<QString> track = m_recordedTrack(m_stream)) {

@@ -79,6 +79,12 @@ public:
     // song for the same title.
     void watch(const QUrl& stream);
     QUrl stream() const { return m_stream; }
+    // The program's tap hears `stream` on the page's own connection while `serving`: its titles
+    // come from there, and nothing is read beside it.
+    void tapped(const QUrl& stream, bool serving);
+    // A title the tap heard in `stream`, as it changed.
+    void tapTitle(const QUrl& stream, const QString& title);
+
     // The title heard now; empty while nothing plays or the stream tells none.
     QString song() const { return m_song; }
 
@@ -111,6 +117,7 @@ private:
     void probed(int generation);
     void heard(const QString& title);
     void schedule(Wait wait);
+    bool tapping() const;
 
     TitleReader& m_reader;
     std::function<std::optional<QString>(const QUrl&)> m_recordedTrack;
@@ -126,6 +133,8 @@ private:
     QStringList m_listed; // the document's last few titles, while probing
     QString m_song;
     QString m_lastTitle;
+    QUrl m_tapped;      // the stream the tap serves
+    QString m_tapTitle; // its title
     Clock::time_point m_due{}; // no read of the stream before this
     // The two answers of a probe, as they come in.
     std::optional<std::optional<QString>> m_probeStatus;

@@ -1,6 +1,6 @@
 #include "RecordingCheck.h"
 
-#include <QStringDecoder>
+#include "station/Icy.h"
 
 #include <algorithm>
 
@@ -24,9 +24,7 @@ std::optional<QString> StationValueProblem(const QString& serv, const QString& p
 
 QString MetadataCodeset(const QByteArray& text)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)QString(utf8.decode(text));
-    return utf8.hasError() ? QStringLiteral("CP932") : QStringLiteral("UTF-8");
+    return IsUtf8(text) ? QStringLiteral("UTF-8") : QStringLiteral("CP932");
 }
 
 OggCodec SniffOgg(const QByteArray& audio)
@@ -51,20 +49,8 @@ OggCodec SniffOgg(const QByteArray& audio)
 
 StreamStart SplitIcy(const QByteArray& body, int metaInt)
 {
-    if (metaInt <= 0)
-        return {body, {}};
-    StreamStart s;
-    qsizetype pos = 0;
-    while (pos < body.size()) {
-        s.audio += body.mid(pos, metaInt);
-        pos += metaInt;
-        if (pos >= body.size())
-            break;
-        const int length = static_cast<unsigned char>(body.at(pos)) * 16;
-        if (s.metadata.isEmpty() && length > 0)
-            s.metadata = body.mid(pos + 1, length);
-        pos += 1 + length;
-    }
+    const IcyBlocks::Split split = IcyBlocks(metaInt).feed(body);
+    StreamStart s{split.audio, split.blocks.isEmpty() ? QByteArray() : split.blocks.first().text};
     // The block is NUL-padded text such as StreamTitle='...';
     const qsizetype nul = s.metadata.indexOf('\0');
     if (nul >= 0)

@@ -106,6 +106,7 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
     recording.started = QDateTime::currentDateTime();
     recording.ends = m_ends;
     recording.folder = RecorderFolder(ResolvedRecFolder(command)).path();
+    emit started(recording.address);
     if (!m_platform.recordings.add(recording))
         tell(QStringLiteral(
                  "録音を開始しましたが、録音の状態を保存できないため、録音一覧には表示されません。\r\n") +

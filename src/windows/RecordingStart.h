@@ -41,6 +41,8 @@ public:
 signals:
     // The check is over, whatever it found; the recorder has started or been refused.
     void checked();
+    // The recorder of the stream at `address` started.
+    void started(const QString& address);
 
 private:
     void answered(const ProbeReply& reply);

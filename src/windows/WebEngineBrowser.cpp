@@ -3,6 +3,10 @@
 #include "AddressSpelling.h"
 #include "BrowserPage.h"
 #include "PageDownloads.h"
+#include "TapInterceptor.h"
+#include "station/SongSpool.h"
+#include "station/StreamTap.h"
+#include "app/Globals.h"
 #include "platform/BenchProbe.h"
 
 #include <QCoreApplication>
@@ -40,7 +44,7 @@ std::chrono::milliseconds CrashReloadLimiter::wait(Clock::time_point now) const
     return std::chrono::ceil<std::chrono::milliseconds>(*m_last + m_interval - now);
 }
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent)
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, StreamTap* tap)
     : m_view(new QWebEngineView(parent)), m_page(new BrowserPage(m_view)),
       m_downloads(new PageDownloads(m_page)), m_crashReload(new QTimer(this))
 {
@@ -48,6 +52,18 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     m_crashReload->setSingleShot(true);
     connect(m_crashReload, &QTimer::timeout, this, &WebEngineBrowser::reloadAfterCrash);
     m_view->setPage(m_page);
+    if (tap) {
+        auto* interceptor = new TapInterceptor(*tap, m_page);
+        m_page->setUrlRequestInterceptor(interceptor);
+        connect(tap, &StreamTap::Serving, this, [this, interceptor](const QUrl& stream, bool serving) {
+            if (interceptor->tapped(stream))
+                emit StreamTapped(stream, serving);
+        });
+        connect(tap, &StreamTap::Title, this, [this, interceptor](const QUrl& stream, const QString& title) {
+            if (interceptor->tapped(stream))
+                emit StreamTitle(stream, title);
+        });
+    }
     // The engine sends no Accept-Language of its own: ask in the program's language.
     m_page->profile()->setHttpAcceptLanguage(QLocale().bcp47Name());
     m_page->onMedia = [this](const MediaEvent& event) { emit MediaReport(event); };
@@ -254,9 +270,30 @@ std::optional<QString> WebEngineBrowser::hoverStatus(const QString& url, bool& o
     return overLink ? displayAddress(QUrl(url)) : QString();
 }
 
+WebEngineBrowserFactory::WebEngineBrowserFactory() : m_tapWanted(qgetenv("SORA_STREAM_TAP") != "off") {}
+
+WebEngineBrowserFactory::~WebEngineBrowserFactory()
+{
+    // The relay stops before the spool it writes goes.
+    m_tap.reset();
+    SongSpool::setCurrent(nullptr);
+}
+
 WebBrowser* WebEngineBrowserFactory::create(QWidget* parent)
 {
-    return new WebEngineBrowser(parent);
+    // Made with the first window, once the application is there.
+    if (m_tapWanted && !m_tap) {
+        // The last songs are kept in recording mode only.
+        std::shared_ptr<SongSpool> spool;
+        if (gPremium) {
+            spool = std::make_shared<SongSpool>(SongSpool::userFolder());
+            if (!spool->usable())
+                spool.reset();
+        }
+        SongSpool::setCurrent(spool);
+        m_tap = std::make_unique<StreamTap>(spool);
+    }
+    return new WebEngineBrowser(parent, m_tap.get());
 }
 
 } // namespace sora

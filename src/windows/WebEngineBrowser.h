@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 class QTimer;
@@ -14,6 +15,7 @@ namespace sora {
 
 class BrowserPage;
 class PageDownloads;
+class StreamTap;
 
 // When a window whose page process died loads its page again: at once, unless it did so less
 // than `interval` ago, then once that much has passed. A page that kills its process as it opens
@@ -40,7 +42,8 @@ class WebEngineBrowser final : public WebBrowser
 {
     Q_OBJECT
 public:
-    explicit WebEngineBrowser(QWidget* parent);
+    // A page's streams pass through `tap` where there is one.
+    explicit WebEngineBrowser(QWidget* parent, StreamTap* tap = nullptr);
 
     QWidget* widget() override;
     void Navigate(const QString& address) override;
@@ -83,10 +86,18 @@ private:
     bool m_overLink = false;
 };
 
+// Makes browsers whose pages play their stations through one stream tap of the program's
+// (none when SORA_STREAM_TAP is "off", for comparisons).
 class WebEngineBrowserFactory final : public BrowserFactory
 {
 public:
+    WebEngineBrowserFactory();
+    ~WebEngineBrowserFactory() override;
     WebBrowser* create(QWidget* parent) override;
+
+private:
+    std::unique_ptr<StreamTap> m_tap;
+    bool m_tapWanted;
 };
 
 } // namespace sora

@@ -112,3 +112,27 @@ TEST(NowPlaying, WhileThisProgramRecordsTheStreamTheRecordersTrackStandsInWithou
     EXPECT_EQ(w.reader.statusReads.size(), 1);
     EXPECT_EQ(w.songs, QStringList{track});
 }
+
+TEST(NowPlaying, WhileTheTapServesTheStreamItsTitlesComeFromThereAndNothingIsReadBeside)
+{
+    Watch w;
+    w.reader.serve("/live", "A - Side");
+    w.recorded = QStringLiteral("A - Recorder");
+    // The tap serves before the page reports playing; its title waits for the watch.
+    const QUrl tapped(QStringLiteral("http://127.0.0.1:8000/live?fresh=1"));
+    w.playing.tapped(tapped, true);
+    w.playing.tapTitle(tapped, QStringLiteral("A - &#27703;"));
+    w.playing.watch(kStream);
+    w.playing.tapTitle(tapped, QStringLiteral("B - Two"));
+    w.playing.tapTitle(QUrl(QStringLiteral("http://127.0.0.1:8000/other")), QStringLiteral("C - Other"));
+    QTest::qWait(50); // reads would be due every 5 ms
+    EXPECT_TRUE(w.reader.statusReads.isEmpty());
+    EXPECT_TRUE(w.reader.icyReads.isEmpty());
+    EXPECT_EQ(w.songs, (QStringList{QStringLiteral("A - 氷"), QStringLiteral("B - Two")}));
+
+    // The tap no longer serves (the stream went back to the engine): the reads take over.
+    w.playing.tapped(tapped, false);
+    w.recorded.reset();
+    ASSERT_TRUE(w.readsUntil(1, 1));
+    EXPECT_EQ(w.playing.song(), "A - Side");
+}
