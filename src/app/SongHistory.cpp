@@ -15,7 +15,21 @@ QString field(const QString& text)
         if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator)
             c = QLatin1Char(' ');
-    return out.trimmed();
+    out = out.trimmed();
+    // A spreadsheet takes a field that starts so for a formula or a quoted field: kept as text.
+    static const QString kActive = QStringLiteral("=+-@\"'");
+    if (!out.isEmpty() && kActive.contains(out.front()))
+        out.prepend(QLatin1Char('\''));
+    return out;
+}
+
+bool endsWithLineBreak(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(file.size() - 1))
+        return true;
+    char last = 0;
+    return !file.getChar(&last) || last == '\n';
 }
 
 } // namespace
@@ -47,6 +61,8 @@ bool SongHistory::append(const QDateTime& when, const QString& station, const QS
     // A new month's file starts with the names of its columns, for a spreadsheet that opens it.
     if (file.size() == 0)
         bytes.prepend(QStringLiteral("日時\t放送局\t曲名\tアドレス\n").toUtf8());
+    else if (!endsWithLineBreak(file.fileName()))
+        bytes.prepend('\n'); // a write cut short: the line it left is ended, not joined
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
     return written && file.error() == QFileDevice::NoError;

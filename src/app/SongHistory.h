@@ -15,7 +15,8 @@ public:
 
     static QString fileName(const QDate& month);
     // The line for one title, with its line break; tabs and line breaks inside a field become
-    // spaces, so every line keeps its four fields.
+    // spaces, so every line keeps its four fields; a field a spreadsheet would take for a formula
+    // or a quoted field (=, +, -, @ or a quote first) gets a ' before it.
     static QString line(const QDateTime& when, const QString& station, const QString& title,
                         const QString& stream);
 

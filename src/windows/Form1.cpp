@@ -23,8 +23,9 @@ Form1::Form1(Platform& platform)
       lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1)),
       m_platform(platform), m_nowPlaying(new NowPlaying(
                                 platform.titles,
-                                [&recordings = platform.recordings](const QUrl& stream) {
-                                    return RecorderTrackOf(recordings, stream);
+                                [&recordings = platform.recordings](const QUrl& stream, QObject* context,
+                                                                    auto done) {
+                                    RecorderTrackOf(recordings, stream, context, std::move(done));
                                 },
                                 this))
 {
