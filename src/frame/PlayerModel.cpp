@@ -1,6 +1,8 @@
 #include "PlayerModel.h"
 
 #include "MDIForm1.h"
+#include "platform/Platform.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/WebBrowser.h"
 #include "windows/Form1.h"
 #include "windows/NowPlaying.h"
@@ -96,7 +98,9 @@ void PlayerModel::watchWindows()
         // The title strip is filled as the page completes: the window hears of it first.
         connect(b, &WebBrowser::DownloadComplete, this, &PlayerModel::refresh);
         connect(b, &WebBrowser::MediaReport, this, [this, w](const MediaEvent& e) { mediaReported(w, e); });
+        connect(b, &WebBrowser::PageProcessEnded, this, [this, w] { pageProcessEnded(w); });
         connect(w->nowPlaying(), &NowPlaying::SongChange, this, &PlayerModel::refresh);
+        connect(w, &Form1::RecoveringChange, this, &PlayerModel::refresh);
     }
 }
 
@@ -119,6 +123,17 @@ void PlayerModel::mediaReported(Form1* w, const MediaEvent& event)
         page->frames.insert(event.frame, {event.playing, event.paused});
     else
         page->frames.remove(event.frame);
+    refresh();
+}
+
+void PlayerModel::pageProcessEnded(Form1* w)
+{
+    const auto page = m_pages.find(w);
+    if (page == m_pages.end())
+        return;
+    // Its documents went without their "pagehide": nothing of them plays any more.
+    page->frames.clear();
+    page->mutedForPause = false;
     refresh();
 }
 
@@ -234,8 +249,14 @@ void PlayerModel::refresh()
     const PlayerState before = m_state;
     m_state = next;
     emit StateChanged(before);
-    if (m_state.status != before.status)
-        emit playbackStatusChanged(m_state.status);
+    if (m_state.status == before.status)
+        return;
+    // A station that plays keeps the computer from sleeping, as a recording does.
+    if (m_state.status == kPlaying)
+        m_main.platform().sleep.hold(SleepInhibitor::Hold::Playing, QStringLiteral("再生中"));
+    else
+        m_main.platform().sleep.release(SleepInhibitor::Hold::Playing);
+    emit playbackStatusChanged(m_state.status);
 }
 
 } // namespace sora

@@ -42,7 +42,8 @@ struct PlayerState
 };
 
 // The program as one media player: follows the player windows' pages and acts on the one that is
-// playing. Ping windows are never that window. It knows no bus: MediaControls publishes it.
+// playing. Ping windows are never that window. It knows no bus: MediaControls publishes it. While
+// it plays, it holds off the computer's sleep.
 class PlayerModel final : public QObject
 {
     Q_OBJECT
@@ -80,6 +81,7 @@ private:
     void watchWindows();
     void audibleChanged(Form1* window);
     void mediaReported(Form1* window, const MediaEvent& event);
+    void pageProcessEnded(Form1* window);
     void command(bool pause);
     void refresh();
     PlayerState compute() const;

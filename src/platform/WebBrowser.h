@@ -100,6 +100,8 @@ signals:
     void TitleChange(const QString& title);
     void AudibleChange(bool audible);
     void MediaReport(const MediaEvent& event);
+    // The page's process ended: its documents, and every media element in them, are gone.
+    void PageProcessEnded();
 
 private:
     void applyPlace();

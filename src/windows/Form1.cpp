@@ -46,6 +46,8 @@ Form1::Form1(Platform& platform)
     // A station that drops in a network blip plays again by itself.
     m_recovery = new StationRecovery(*WebBrowser1, this);
     connect(m_recovery, &StationRecovery::StatusTextChange, this, &ChildWindow::StatusTextChange);
+    connect(m_recovery, &StationRecovery::ReconnectingChange, this, &Form1::RecoveringChange);
+    connect(m_recovery, &StationRecovery::ReconnectingChange, this, &Form1::followSong);
     connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::WebBrowser1_DownloadComplete);
     connect(cmdRec, &QPushButton::clicked, this, &Form1::cmdRec_Click);
 
@@ -67,7 +69,7 @@ Form1::Form1(Platform& platform)
 
 bool Form1::recovering() const
 {
-    return m_recovery->retrying();
+    return m_recovery->reconnecting();
 }
 
 void Form1::mediaReported(const MediaEvent& event)

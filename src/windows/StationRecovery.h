@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+
 class QTimer;
 
 namespace sora {
@@ -21,12 +23,21 @@ class StationRecovery final : public QObject
 public:
     explicit StationRecovery(WebBrowser& browser, QObject* parent = nullptr);
 
+    // How long a station being brought back still counts as playing (and keeps the computer awake).
+    static constexpr std::chrono::milliseconds kPlaysOnFor{10 * 60 * 1000};
+
     bool retrying() const { return m_playback.retrying(); }
+    // Being brought back, and not for longer than kPlaysOnFor: for the listener it still plays.
+    bool reconnecting() const { return m_playback.retrying() && !m_longGone; }
+    // Tests shorten kPlaysOnFor.
+    void setPlaysOnFor(std::chrono::milliseconds wait);
     // A station page: its address names a stream server and mount, so what it plays is live.
     static bool isStationPage(const QString& address);
 
 signals:
     void StatusTextChange(const QString& text);
+    // reconnecting() changed.
+    void ReconnectingChange();
 
 private:
     void mediaReported(const MediaEvent& event);
@@ -35,9 +46,12 @@ private:
     void retry();
     void stop();
     void listenForNetwork();
+    void settled();
 
     WebBrowser& m_browser;
     QTimer* m_retry;
+    QTimer* m_playsOn;      // ends the time a drop still counts as playing
+    bool m_longGone = false; // the station stayed away longer than that
     PlaybackRecovery m_playback;
     QString m_playingPage; // the page whose sound played last, as LocationURL spelled it
     bool m_listensForNetwork = false;

@@ -134,6 +134,8 @@ void WebEngineBrowser::SetPageVisible(bool visible)
 
 void WebEngineBrowser::pageProcessEnded(bool abnormal)
 {
+    // No page script is left to say that its elements went away.
+    emit PageProcessEnded();
     if (!abnormal || m_crashReload->isActive())
         return;
     emit StatusTextChange(kCrashed);

@@ -103,6 +103,23 @@ TEST(PlayerModel, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches)
     EXPECT_FALSE(b->muted);
 }
 
+TEST(PlayerModel, APlayingPageWhoseProcessDiesStopsPlayingAndLetsTheComputerSleep)
+{
+    Harness h;
+    ASSERT_TRUE(h.load());
+    PlayerModel media(h.main(), QString());
+    FakeBrowser* b = h.browser(1);
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0);
+    EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
+    EXPECT_TRUE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
+
+    b->killPageProcess();
+    EXPECT_EQ(media.state().status, QStringLiteral("Stopped"));
+    EXPECT_FALSE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
+    media.PlayPause(); // plays again rather than pausing what is gone
+    EXPECT_EQ(b->mediaCommands.last(), MediaCommand::Resume);
+}
+
 TEST(PlayerModel, TheTitleIsTheStationAsTheTitleStripShowsItElseThePageTitle)
 {
     Harness h;
