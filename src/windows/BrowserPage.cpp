@@ -21,6 +21,8 @@ const char* const kMediaWatch = R"JS((() => {
   const known = new Set(), played = new WeakSet(), live = new WeakSet();
   const announced = new WeakMap(), clock = new Map(), moving = new Map();
   let stallCheck = 0;
+  // A stream's address without the word a fresh load added to it.
+  const plain = (src) => src.replace(/[?&]sora-fresh=\d+$/, "");
   const say = (kind, m, gone) => {
     let playing = 0, paused = 0;
     if (!gone) {
@@ -40,7 +42,7 @@ const char* const kMediaWatch = R"JS((() => {
       report.l = live.has(m);
     }
     // What plays, as its page named it: the word a fresh load added is no part of the stream.
-    if (kind === "playing") report.s = m.currentSrc.replace(/[?&]sora-fresh=\d+$/, "");
+    if (kind === "playing") report.s = plain(m.currentSrc);
     console.info(%1 + " " + JSON.stringify(report));
   };
   // A station page names its stream's server and mount in its address.
@@ -97,10 +99,10 @@ const char* const kMediaWatch = R"JS((() => {
     // loaded again would play it from memory: the next load of that stream asks its server anew.
     // Only live streams: the address of a file may not take a word added to it.
     if (played.has(m) && (live.has(m) || stationPage()))
-      try { sessionStorage.setItem(fresh + m.currentSrc, Date.now()); } catch (e) {}
+      try { sessionStorage.setItem(fresh + plain(m.currentSrc), Date.now()); } catch (e) {}
   });
   on("loadstart", (m) => {
-    const src = m.currentSrc || m.src;
+    const src = plain(m.currentSrc || m.src);
     let asked = 0;
     try { asked = Number(sessionStorage.getItem(fresh + src)); sessionStorage.removeItem(fresh + src); } catch (e) {}
     if (asked && Date.now() - asked < 600000)
