@@ -1,5 +1,7 @@
 #include "StateFileRecordings.h"
 
+#include "DetachedProcessLauncher.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,12 +39,16 @@ QString link(const QString& path)
     return n > 0 && n < buffer.size() ? QFile::decodeName(buffer.left(n)) : QString();
 }
 
-QList<QByteArray> commandLine(qint64 pid)
+QStringList commandLine(qint64 pid)
 {
     QByteArray raw = readProc(pid, QStringLiteral("cmdline"));
     if (raw.endsWith('\0'))
         raw.chop(1);
-    return raw.isEmpty() ? QList<QByteArray>() : raw.split('\0');
+    QStringList words;
+    if (!raw.isEmpty())
+        for (const QByteArray& word : raw.split('\0'))
+            words.append(QFile::decodeName(word));
+    return words;
 }
 
 QString bootId()
@@ -75,6 +81,32 @@ QByteArray readStateFile(const QString& path)
     }
     ::close(fd);
     return data;
+}
+
+int pidfdOpen(qint64 pid)
+{
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    return fd;
+}
+
+// The processes whose parent is `pid`, whichever of its threads started them.
+QList<qint64> childrenOf(qint64 pid)
+{
+    QList<qint64> children;
+    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const qint64 child = name.toLongLong(&number);
+        if (!number)
+            continue;
+        const QByteArray stat = readProc(child, QStringLiteral("stat"));
+        const qsizetype close = stat.lastIndexOf(')');
+        // After the name: state, then the parent's id.
+        if (close >= 0 && stat.mid(close + 2).split(' ').value(1).toLongLong() == pid)
+            children.append(child);
+    }
+    return children;
 }
 
 // Off the event loop first, then closed, so no loop ever watches a closed descriptor.
@@ -114,10 +146,15 @@ void StateFileRecordings::watchEnds(const QList<Recording>& listed)
             kept.insert(r.id, n);
             continue;
         }
-        const int fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(r.pid), 0));
-        if (fd < 0)
+        if (m_afterCheck)
+            m_afterCheck(r.pid);
+        const int fd = pidfdOpen(r.pid);
+        if (fd < 0) {
+            // Ended since it was listed: told, or nobody would look again.
+            if (errno == ESRCH)
+                QMetaObject::invokeMethod(this, &Recordings::changed, Qt::QueuedConnection);
             continue;
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
         // Opened after the check: the process it names must still be the one listed.
         if (processStartTicks(r.pid) != r.startTicks) {
             ::close(fd);
@@ -206,7 +243,7 @@ bool StateFileRecordings::isOurs(qint64 pid) const
 
 bool StateFileRecordings::isRecorder(qint64 pid) const
 {
-    return isOurs(pid) && commandLine(pid).value(0).endsWith("streamripper.exe");
+    return isOurs(pid) && commandLine(pid).value(0).endsWith(QStringLiteral("streamripper.exe"));
 }
 
 qint64 StateFileRecordings::recorderPid(const Recording& recording) const
@@ -216,13 +253,10 @@ qint64 StateFileRecordings::recorderPid(const Recording& recording) const
         return 0;
     if (isRecorder(recording.pid))
         return recording.pid;
-    // In a terminal: the recorder is the terminal's child.
-    const QList<QByteArray> children =
-        readProc(recording.pid, QStringLiteral("task/%1/children").arg(recording.pid))
-            .simplified()
-            .split(' ');
-    for (const QByteArray& child : children)
-        if (const qint64 pid = child.toLongLong(); pid > 0 && isRecorder(pid))
+    // In a terminal: the recorder is the terminal's child. Found through every process's parent,
+    // as not every kernel lists a process's children, and those it lists are one thread's.
+    for (const qint64 pid : childrenOf(recording.pid))
+        if (isRecorder(pid))
             return pid;
     return 0;
 }
@@ -287,8 +321,8 @@ QList<Recording> StateFileRecordings::running()
         bool listed = recorderPid(r) > 0;
         if (!listed && r.bootId == m_bootId && processStartTicks(r.pid) == r.startTicks && isOurs(r.pid) &&
             secondsSinceBoot(r.startTicks) < kStartingSeconds)
-            // A terminal that has not started the recorder inside yet names it on its command line.
-            listed = commandLine(r.pid).contains("./streamripper.exe");
+            // A terminal that has not started the recorder inside yet, as the launcher started it.
+            listed = DetachedProcessLauncher::showsProgram(commandLine(r.pid), QStringLiteral("./streamripper.exe"));
         if (!listed) {
             // Ended, the id now belongs to another process, or it never was a recorder of ours.
             QFile::remove(path);
@@ -304,10 +338,27 @@ QList<Recording> StateFileRecordings::running()
 
 bool StateFileRecordings::stop(const Recording& recording, QString* error)
 {
-    const qint64 pid = recorderPid(recording);
+    qint64 pid = recorderPid(recording);
+    // The process is held before it is checked, and the one held is signalled: its id may name
+    // another process by the time the signal goes.
+    const int fd = pid > 0 ? pidfdOpen(pid) : -1;
+    if (fd >= 0 && recorderPid(recording) != pid)
+        pid = 0;
+    if (m_afterCheck && pid > 0)
+        m_afterCheck(pid);
     // SIGINT, as its interrupt key sends: it closes its files and ends; its terminal follows.
-    if (pid > 0 && ::kill(static_cast<pid_t>(pid), SIGINT) == 0)
+    bool sent = false;
+    if (pid > 0)
+        sent = fd >= 0 ? ::syscall(SYS_pidfd_send_signal, fd, SIGINT, nullptr, 0) == 0
+                       : ::kill(static_cast<pid_t>(pid), SIGINT) == 0; // a kernel without process descriptors
+    const int sendError = errno;
+    if (fd >= 0)
+        ::close(fd);
+    errno = sendError;
+    if (sent)
         return true;
+    if (errno == ESRCH)
+        pid = 0; // ended meanwhile
     if (error)
         *error = pid == 0 ? QStringLiteral("録音プログラムが見つかりません。すでに終わっています。")
                           : QStringLiteral("録音プログラムに停止を伝えられません（") +

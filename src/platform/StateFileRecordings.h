@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <functional>
+
 class QSocketNotifier;
 
 namespace sora {
@@ -37,6 +39,9 @@ public:
     // Start time of a process in clock ticks since boot; 0 when there is no such process.
     static quint64 processStartTicks(qint64 pid);
 
+    // Tests: runs between the check of a process and what is then done to it (watched, signalled).
+    void setAfterCheck(std::function<void(qint64 pid)> hook) { m_afterCheck = std::move(hook); }
+
 private:
     // The recorder process itself, checked as a whole; 0 when there is none.
     qint64 recorderPid(const Recording& recording) const;
@@ -52,6 +57,7 @@ private:
     QString m_bootId;
     bool m_announces;
     QHash<QString, QSocketNotifier*> m_ends;
+    std::function<void(qint64)> m_afterCheck;
 };
 
 } // namespace sora
