@@ -20,6 +20,9 @@ namespace sora {
 
 namespace {
 
+// Redirections followed before the recorder is left to try.
+constexpr int kMaxRedirections = 5;
+
 // First line of every message that says why a recording does not start.
 const QString kCannotRecord = QStringLiteral("録音を開始できません。\r\n");
 
@@ -51,8 +54,13 @@ void RecordingStart::begin(const RecorderCommand& command, const QString& statio
     }
     // One short listen first, so a stream that is not there or that the recorder cannot take is
     // told now instead of a recorder that ends at once; the windows stay usable meanwhile.
-    m_platform.probe.probe(QUrl(command.arguments.value(0)), this,
-                           [this](const ProbeReply& reply) { answered(reply); });
+    probe(QUrl(command.arguments.value(0)));
+}
+
+void RecordingStart::probe(const QUrl& address)
+{
+    m_probed = address;
+    m_platform.probe.probe(address, this, [this](const ProbeReply& reply) { answered(reply); });
 }
 
 void RecordingStart::startNow()
@@ -67,6 +75,14 @@ void RecordingStart::answered(const ProbeReply& reply)
 {
     if (!m_checking)
         return;
+    // The recorder follows every redirection: where each leads is checked as the first was.
+    if (reply.status >= 300 && reply.status < 400 && m_redirections < kMaxRedirections) {
+        const QUrl next = m_probed.resolved(QUrl::fromEncoded(reply.location.trimmed()));
+        if (next.isValid() && next.scheme() == u"http" && !next.host().isEmpty()) {
+            ++m_redirections;
+            return probe(next);
+        }
+    }
     endCheck();
     const ProbeVerdict verdict = JudgeProbe(reply);
     if (verdict.problem) {

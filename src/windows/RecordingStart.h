@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 
 class QWidget;
 
@@ -39,6 +40,7 @@ signals:
     void checked();
 
 private:
+    void probe(const QUrl& address);
     void answered(const ProbeReply& reply);
     void start(RecorderCommand command, const ProbeVerdict& verdict);
     void playerGone();
@@ -50,6 +52,8 @@ private:
     QWidget* const m_home;
     QPointer<ChildWindow> m_player;
     RecorderCommand m_command;
+    QUrl m_probed; // the address the probe under way listens to
+    int m_redirections = 0;
     QString m_station;
     bool m_checking = false;
     bool m_homeBusy = false; // the busy cursor moved to the home window
