@@ -1,6 +1,6 @@
 // The history of titles the player windows heard.
 #include "MDIForm1.h"
-#include "app/SongHistory.h"
+#include "station/SongHistory.h"
 #include "platform/Platform.h"
 
 #include <QDateTime>

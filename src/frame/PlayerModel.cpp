@@ -5,7 +5,7 @@
 #include "platform/SleepInhibitor.h"
 #include "platform/WebBrowser.h"
 #include "windows/Form1.h"
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
 
 #include <QMdiArea>
 #include <QPointer>

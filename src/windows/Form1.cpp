@@ -1,7 +1,7 @@
 #include "Form1.h"
 
 #include "Layout.h"
-#include "NowPlaying.h"
+#include "station/NowPlaying.h"
 #include "station/UrlValue.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ChildWindow.h"
-#include "Recorder.h"
+#include "station/RecorderCommand.h"
 #include "platform/Twips.h"
 
 class QFrame;

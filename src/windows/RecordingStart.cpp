@@ -1,8 +1,8 @@
 #include "RecordingStart.h"
 
 #include "ChildWindow.h"
-#include "RecorderFolder.h"
-#include "RecordingCheck.h"
+#include "station/RecorderFolder.h"
+#include "station/RecordingCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/ProcessLauncher.h"

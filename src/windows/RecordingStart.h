@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Recorder.h"
+#include "station/RecorderCommand.h"
 
 #include <QObject>
 #include <QPointer>

@@ -59,12 +59,6 @@ void StationRecovery::settled()
         emit ReconnectingChange();
 }
 
-bool StationRecovery::isStationPage(const QString& address)
-{
-    return !GetUrlValue(address, QStringLiteral("&serv=")).isEmpty() &&
-           !GetUrlValue(address, QStringLiteral("&mount=")).isEmpty();
-}
-
 void StationRecovery::mediaReported(const MediaEvent& event)
 {
     switch (event.kind) {
@@ -81,7 +75,7 @@ void StationRecovery::mediaReported(const MediaEvent& event)
         break;
     case MediaEvent::Kind::Ended:
         // A live stream has no end of its own: its end is a drop. A file that ends has ended.
-        if (event.live || isStationPage(m_browser.LocationURL()))
+        if (event.live || IsStationPage(m_browser.LocationURL()))
             failed();
         break;
     case MediaEvent::Kind::Failed:
@@ -112,7 +106,7 @@ void StationRecovery::stop()
 
 void StationRecovery::failed()
 {
-    const std::optional<PlaybackRecovery::Wait> wait = m_playback.failed();
+    const std::optional<RetryPolicy::Wait> wait = m_playback.failed();
     if (!wait || m_playingPage.isEmpty())
         return;
     listenForNetwork();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlaybackRecovery.h"
+#include "station/RetryPolicy.h"
 
 #include <QObject>
 #include <QString>
@@ -31,8 +31,6 @@ public:
     bool reconnecting() const { return m_playback.retrying() && !m_longGone; }
     // Tests shorten kPlaysOnFor.
     void setPlaysOnFor(std::chrono::milliseconds wait);
-    // A station page: its address names a stream server and mount, so what it plays is live.
-    static bool isStationPage(const QString& address);
 
 signals:
     void StatusTextChange(const QString& text);
@@ -52,7 +50,7 @@ private:
     QTimer* m_retry;
     QTimer* m_playsOn;      // ends the time a drop still counts as playing
     bool m_longGone = false; // the station stayed away longer than that
-    PlaybackRecovery m_playback;
+    RetryPolicy m_playback;
     QString m_playingPage; // the page whose sound played last, as LocationURL spelled it
     bool m_listensForNetwork = false;
 };

@@ -1,6 +1,6 @@
 #include "WebEngineBrowser.h"
 
-#include "AddressSpelling.h"
+#include "station/AddressSpelling.h"
 #include "BrowserPage.h"
 #include "PageDownloads.h"
 #include "platform/BenchProbe.h"

@@ -1,8 +1,8 @@
 // Station addresses are web input: whatever a page's address holds, the recorder gets exactly the
 // stream address, "-a", "-d" and the recording folder, and the values read are what the address
 // spells between its keys, with only characters beyond ASCII escaped.
-#include "windows/AddressSpelling.h"
-#include "windows/Recorder.h"
+#include "station/AddressSpelling.h"
+#include "station/RecorderCommand.h"
 #include "station/UrlValue.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

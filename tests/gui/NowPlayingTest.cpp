@@ -1,5 +1,5 @@
 // Following a stream's title: which way it is read, and what counts as a new song.
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
 #include "FakeRecordings.h"
 #include "FakeTitleReader.h"
 #include "app/Cp932.h"

@@ -1,8 +1,8 @@
 // What is playing: the station's title in a status document, in a stream's metadata, split for the
 // desktop, and kept as one line of the history of titles.
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
 #include "app/Cp932.h"
-#include "app/SongHistory.h"
+#include "station/SongHistory.h"
 #include "platform/StreamProbe.h"
 
 #include <QDir>

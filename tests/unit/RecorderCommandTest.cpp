@@ -1,5 +1,5 @@
 // The recorder command cut out of a station page's address, and the checks made before starting it.
-#include "windows/Recorder.h"
+#include "station/RecorderCommand.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "NowPlaying.h"
 
-#include "Recorder.h"
+#include "RecorderCommand.h"
 #include "RecorderFolder.h"
 #include "RecordingCheck.h"
-#include "station/UrlValue.h"
+#include "UrlValue.h"
 #include "app/Cp932.h"
 #include "platform/Recordings.h"
 

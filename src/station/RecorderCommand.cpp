@@ -1,7 +1,7 @@
-#include "Recorder.h"
+#include "RecorderCommand.h"
 
 #include "AddressSpelling.h"
-#include "station/UrlValue.h"
+#include "UrlValue.h"
 
 #include <QDir>
 #include <QFile>
