@@ -54,7 +54,7 @@ void RecordingStart::begin(const RecorderCommand& command, const QString& statio
     }
     // One short listen first, so a stream that is not there or that the recorder cannot take is
     // told now instead of a recorder that ends at once; the windows stay usable meanwhile.
-    probe(QUrl(command.arguments.value(0)));
+    probe(QUrl(command.address));
 }
 
 void RecordingStart::probe(const QUrl& address)
@@ -86,7 +86,7 @@ void RecordingStart::answered(const ProbeReply& reply)
     endCheck();
     const ProbeVerdict verdict = JudgeProbe(reply);
     if (verdict.problem) {
-        tell(kCannotRecord + *verdict.problem + QStringLiteral("\r\n") + m_command.arguments.value(0), false);
+        tell(kCannotRecord + *verdict.problem + QStringLiteral("\r\n") + m_command.address, false);
         return;
     }
     start(m_command, verdict);
@@ -94,7 +94,7 @@ void RecordingStart::answered(const ProbeReply& reply)
 
 void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
 {
-    command.setMetadataCodeset(verdict.codeset);
+    command.metadataCodeset = verdict.codeset;
     if (const std::optional<QString> problem = RecorderProblem(command)) {
         tell(kCannotRecord + *problem, true);
         return;
@@ -102,9 +102,9 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
 
     LaunchRequest request;
     request.program = command.program;
-    request.arguments = command.arguments;
+    request.arguments = command.arguments();
     request.workingDirectory = command.workingDirectory;
-    request.title = QStringLiteral("録音: ") + (m_station.isEmpty() ? command.arguments.value(0) : m_station);
+    request.title = QStringLiteral("録音: ") + (m_station.isEmpty() ? command.address : m_station);
     request.logFile = RecorderFolder(ResolvedRecFolder(command)).logFile();
     request.environment = RecorderEnvironment();
     // Started and forgotten: the recording goes on after the windows and the program are gone.
@@ -118,7 +118,7 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
     Recording recording;
     recording.pid = pid;
     recording.station = m_station;
-    recording.address = command.arguments.value(0);
+    recording.address = command.address;
     recording.started = QDateTime::currentDateTime();
     recording.folder = RecorderFolder(ResolvedRecFolder(command)).path();
     if (!m_platform.recordings.add(recording))
