@@ -63,7 +63,8 @@ MDIForm1::MDIForm1(Platform& platform)
       M_ReConnect(menuBar()->addAction(QStringLiteral("再接続"))),
       M_Config(menuBar()->addAction(QStringLiteral("設定"))),
       M_Ver(menuBar()->addAction(QStringLiteral("バージョン"))), m_platform(platform),
-      m_pages(new PageVisibility(*this, *mdiArea)), m_statusText(new StatusText(sbURLBar)),
+      m_pages(new PageVisibility(*this, *mdiArea)), m_sleepHolds(platform.sleep),
+      m_songs(platform.program.folder()), m_statusText(new StatusText(sbURLBar)),
       m_statusDue(new QTimer(this))
 {
     setWindowTitle(designCaption());

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "platform/DirectInput.h"
+#include "station/SleepHolds.h"
+#include "station/SongHistory.h"
 
-#include <QHash>
 #include <QList>
 #include <QMainWindow>
-#include <QMap>
 #include <QPointer>
-#include <QSet>
 
 #include <memory>
 
@@ -23,12 +22,14 @@ class ChildWindow;
 class Form1;
 class Form3;
 class PageVisibility;
+class RecordingsWatch;
 class RecordingsWindow;
 class frmConfig;
 class frmTimeInterval;
 class StatusText;
 struct Platform;
 struct RecorderCommand;
+struct Recording;
 
 // The main window: a frame holding the player and ping windows, with the menu, the status bar
 // and the one-minute reload timer. Geometry is in twips: the outer rectangle on the screen.
@@ -57,6 +58,8 @@ public:
     RecordingsWindow* recordingsWindow() const;
     // Looks at the recorders again: the indicator's count, and what ended by itself.
     void WatchRecordings();
+    // Holds off the computer's sleep while a station plays or recordings run.
+    SleepHolds& sleepHolds() { return m_sleepHolds; }
     // A player window's confirmed recording: checked and started here, whether or not that
     // window stays open.
     void RecordStation(Form1* player, const RecorderCommand& command, const QString& station);
@@ -90,9 +93,6 @@ public:
     frmConfig* configDialog() const;
     frmTimeInterval* timeIntervalDialog() const;
     Form3* versionDialog() const;
-
-    // A player window heard a new title: appended to this month's history of titles.
-    void RecordSong(const QString& station, const QString& title, const QString& stream);
 
     void ShowStatusText(const QString& text);
     // The text reported last, and what the bar shows: the same once the window has repainted.
@@ -165,10 +165,10 @@ private:
     QPointer<Form3> m_version;
     QPointer<RecordingsWindow> m_recordings;
     void addRecordingCommands();
-    QTimer* m_recWatch = nullptr;
-    QMap<QString, QString> m_watched; // running recordings seen last: id → station
-    QSet<QString> m_stoppedByUser;
-    QHash<QString, QString> m_stationFolders; // the station folders 録音一覧 found: id → folder
+    void recordingsLooked(const QList<Recording>& running);
+    SleepHolds m_sleepHolds;
+    RecordingsWatch* m_recWatch = nullptr;
+    SongHistory m_songs; // the titles the player windows heard
     StatusText* m_statusText; // what sbURLBar shows
     QString m_status;         // the text reported last; the bar shows it at the next repaint
     QTimer* m_statusDue;
@@ -176,7 +176,6 @@ private:
     QSize m_wantedOuter;
     bool m_outerPending = false;
     bool m_unloading = false;
-    bool m_historyFailed = false; // said once in the status bar
 };
 
 } // namespace sora

@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramInfo.h"
 #include "platform/Recordings.h"
-#include "platform/SleepInhibitor.h"
+#include "station/RecordingsWatch.h"
 #include "windows/Form1.h"
 #include "windows/RecordingStart.h"
 
@@ -14,15 +14,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 
 namespace sora {
-
-namespace {
-
-constexpr int kWatchMs = 2000;
-
-} // namespace
 
 void MDIForm1::addRecordingCommands()
 {
@@ -39,11 +32,14 @@ void MDIForm1::addRecordingCommands()
     sbURLBar->addPermanentWidget(recIndicator);
     connect(recIndicator, &QPushButton::clicked, this, &MDIForm1::M_Recordings_Click);
 
-    m_recWatch = new QTimer(this);
-    m_recWatch->setObjectName(QStringLiteral("recordingsWatch"));
-    m_recWatch->setInterval(kWatchMs);
-    connect(m_recWatch, &QTimer::timeout, this, &MDIForm1::WatchRecordings);
-    connect(&m_platform.recordings, &Recordings::changed, this, &MDIForm1::WatchRecordings);
+    m_recWatch = new RecordingsWatch(m_platform.recordings, m_sleepHolds, this);
+    connect(m_recWatch, &RecordingsWatch::Looked, this, &MDIForm1::recordingsLooked);
+    connect(m_recWatch, &RecordingsWatch::Ended, this, [this](const QString& station) {
+        const QString text = QStringLiteral("録音が終了しました: ") + station;
+        ShowStatusText(text);
+        if (mInTray != 0)
+            m_platform.tray.showMessage(ProgramInfo::title(), text);
+    });
     // Recorders outlive the program: those an earlier run started are watched again.
     WatchRecordings();
 }
@@ -65,9 +61,9 @@ void MDIForm1::StartCheckedRecordings()
 void MDIForm1::M_Recordings_Click()
 {
     if (!m_recordings) {
-        m_recordings = new RecordingsWindow(m_platform, m_stationFolders);
+        m_recordings = new RecordingsWindow(m_platform, m_recWatch->stationFolders());
         connect(m_recordings, &RecordingsWindow::stopped, this, [this](const QString& id) {
-            m_stoppedByUser.insert(id);
+            m_recWatch->stoppedByUser(id);
             WatchRecordings();
         });
         // Closed, it needs no more looking: the watch settles once it is gone.
@@ -76,7 +72,6 @@ void MDIForm1::M_Recordings_Click()
     m_recordings->show();
     m_recordings->raise();
     m_recordings->activateWindow();
-    // Its clocks and sizes are kept current while it is shown.
     WatchRecordings();
 }
 
@@ -87,43 +82,19 @@ RecordingsWindow* MDIForm1::recordingsWindow() const
 
 void MDIForm1::WatchRecordings()
 {
-    if (!recIndicator)
+    if (!m_recWatch)
         return;
-    const QList<Recording> running = m_platform.recordings.running();
-    QMap<QString, QString> now;
-    QStringList stations;
-    for (const Recording& r : running) {
-        now.insert(r.id, r.station);
-        stations.append(r.station.isEmpty() ? r.address : r.station);
-    }
-    for (auto it = m_watched.cbegin(); it != m_watched.cend(); ++it) {
-        if (now.contains(it.key()) || m_stoppedByUser.remove(it.key()))
-            continue;
-        const QString text = QStringLiteral("録音が終了しました: ") + it.value();
-        ShowStatusText(text);
-        if (mInTray != 0)
-            m_platform.tray.showMessage(ProgramInfo::title(), text);
-    }
-    m_watched = now;
-    m_stationFolders.removeIf([&now](const auto& found) { return !now.contains(found.key()); });
-    recIndicator->setText(QStringLiteral("● 録音中 %1").arg(now.size()));
+    // Its clocks and sizes are kept current while 録音一覧 is shown.
+    m_recWatch->setFiguresShown(m_recordings && m_recordings->isVisible());
+    m_recWatch->look();
+}
+
+void MDIForm1::recordingsLooked(const QList<Recording>& running)
+{
+    recIndicator->setText(QStringLiteral("● 録音中 %1").arg(running.size()));
     recIndicator->setAccessibleName(recIndicator->text());
-    recIndicator->setVisible(!now.isEmpty());
-    // A computer that sleeps would cut every recording: held off while any runs.
-    if (now.isEmpty())
-        m_platform.sleep.release(SleepInhibitor::Hold::Recording);
-    else
-        m_platform.sleep.hold(SleepInhibitor::Hold::Recording,
-                              QStringLiteral("録音中: ") + stations.join(u'、'));
-    // Nothing to watch, nothing read. Where the recorders tell their end themselves, looking
-    // again is only for 録音一覧's clocks and sizes while it is shown.
-    const bool shown = m_recordings && m_recordings->isVisible();
-    const bool look = !now.isEmpty() && (shown || !m_platform.recordings.announcesEnds());
-    if (!look)
-        m_recWatch->stop();
-    else if (!m_recWatch->isActive())
-        m_recWatch->start();
-    if (shown)
+    recIndicator->setVisible(!running.isEmpty());
+    if (m_recordings && m_recordings->isVisible())
         m_recordings->refresh(running);
 }
 

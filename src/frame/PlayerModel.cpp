@@ -1,8 +1,6 @@
 #include "PlayerModel.h"
 
 #include "MDIForm1.h"
-#include "platform/Platform.h"
-#include "platform/SleepInhibitor.h"
 #include "platform/WebBrowser.h"
 #include "windows/Form1.h"
 #include "station/NowPlaying.h"
@@ -252,10 +250,7 @@ void PlayerModel::refresh()
     if (m_state.status == before.status)
         return;
     // A station that plays keeps the computer from sleeping, as a recording does.
-    if (m_state.status == kPlaying)
-        m_main.platform().sleep.hold(SleepInhibitor::Hold::Playing, QStringLiteral("再生中"));
-    else
-        m_main.platform().sleep.release(SleepInhibitor::Hold::Playing);
+    m_main.sleepHolds().setPlaying(m_state.status == kPlaying);
     emit playbackStatusChanged(m_state.status);
 }
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <utility>
+
 namespace sora {
 
 namespace {
@@ -33,6 +35,18 @@ bool endsWithLineBreak(const QString& path)
 }
 
 } // namespace
+
+std::optional<QString> SongHistory::record(const QString& station, const QString& title, const QString& stream)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    if (append(now, station, title, stream)) {
+        m_failed = false;
+        return std::nullopt;
+    }
+    if (std::exchange(m_failed, true))
+        return std::nullopt;
+    return QStringLiteral("曲名履歴を書き込めません: ") + QDir::toNativeSeparators(path(now.date()));
+}
 
 QString SongHistory::fileName(const QDate& month)
 {
