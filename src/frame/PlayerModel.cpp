@@ -11,15 +11,6 @@
 
 namespace sora {
 
-namespace {
-
-const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
-const QString kPlaying = QStringLiteral("Playing");
-const QString kPaused = QStringLiteral("Paused");
-const QString kStopped = QStringLiteral("Stopped");
-
-} // namespace
-
 int choosePlayingWindow(const QList<PlayerCandidate>& windows)
 {
     int best = -1;
@@ -201,13 +192,11 @@ PlayerState PlayerModel::compute() const
     PlayerState s;
     s.artUrl = m_artUrl;
     Form1* w = playingWindow();
-    if (!w) {
-        s.trackId = kNoTrack;
+    if (!w)
         return s;
-    }
     const Page page = m_pages.value(w);
     s.canControl = true;
-    s.trackId = QStringLiteral("/org/sorawindowex/window%1").arg(page.serial);
+    s.track = page.serial;
     const QString station = !w->stationTitle().isEmpty() ? w->stationTitle() : w->WebBrowser1->Title();
     const QString song = w->nowPlaying()->song();
     if (song.isEmpty()) {
@@ -227,15 +216,15 @@ PlayerState PlayerModel::compute() const
         paused += q;
     }
     if (page.mutedForPause)
-        s.status = kPaused;
+        s.status = PlaybackStatus::Paused;
     else if (playing > 0 || w->recovering())
-        s.status = kPlaying; // a station that dropped plays again once it is back
+        s.status = PlaybackStatus::Playing; // a station that dropped plays again once it is back
     else if (paused > 0)
-        s.status = kPaused;
+        s.status = PlaybackStatus::Paused;
     else if (w->WebBrowser1->RecentlyAudible())
-        s.status = kPlaying; // a player in a frame no script of ours reaches
+        s.status = PlaybackStatus::Playing; // a player in a frame no script of ours reaches
     else
-        s.status = kStopped;
+        s.status = PlaybackStatus::Stopped;
     return s;
 }
 
@@ -250,7 +239,7 @@ void PlayerModel::refresh()
     if (m_state.status == before.status)
         return;
     // A station that plays keeps the computer from sleeping, as a recording does.
-    m_main.sleepHolds().setPlaying(m_state.status == kPlaying);
+    m_main.sleepHolds().setPlaying(m_state.status == PlaybackStatus::Playing);
     emit playbackStatusChanged(m_state.status);
 }
 

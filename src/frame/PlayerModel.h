@@ -26,12 +26,19 @@ struct PlayerCandidate
 // first; -1 with no window.
 int choosePlayingWindow(const QList<PlayerCandidate>& windows);
 
+enum class PlaybackStatus
+{
+    Stopped,
+    Playing,
+    Paused
+};
+
 // What the desktop's media panel shows of the program.
 struct PlayerState
 {
-    QString status = QStringLiteral("Stopped"); // Playing, Paused or Stopped
-    QString trackId;                            // an object path, the same for one window's life
-    QString title;                              // the song's title, else the station's name
+    PlaybackStatus status = PlaybackStatus::Stopped;
+    int track = 0;  // the window's number, the same for its whole life; 0 with no window
+    QString title;  // the song's title, else the station's name
     QString artist;                             // the part of a song "Artist - Title" before " - "
     QString album;                              // the station's name while a song is known
     QString artUrl;
@@ -58,14 +65,14 @@ public:
     void Quit();
     void Play() { command(false); }
     void Pause() { command(true); }
-    void PlayPause() { command(m_state.status == u"Playing"); }
+    void PlayPause() { command(m_state.status == PlaybackStatus::Playing); }
     void Stop() { Pause(); }
     void SetVolume(double volume);
 
 signals:
     // The state changed from `before` to state().
     void StateChanged(const PlayerState& before);
-    void playbackStatusChanged(const QString& status);
+    void playbackStatusChanged(sora::PlaybackStatus status);
 
 private:
     // What a window's page holds: per document, the elements playing and paused.

@@ -82,10 +82,10 @@ TEST(StationRecovery, AStationThatStaysAwayStopsCountingAsPlayingAfterAWhileWhil
     b->finishLoad();
     b->reportMedia(MediaEvent::Kind::Playing, 1, 0);
     b->reportMedia(MediaEvent::Kind::Failed, 0, 0);
-    EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Playing);
     EXPECT_TRUE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return media.state().status == QStringLiteral("Stopped"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media.state().status == PlaybackStatus::Stopped; }));
     EXPECT_FALSE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
     EXPECT_TRUE(status.last().at(0).toString().contains(QStringLiteral("スリープを妨げるのをやめました")));
     EXPECT_TRUE(recovery->retrying());
