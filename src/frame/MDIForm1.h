@@ -26,7 +26,7 @@ class RecordingsWatch;
 class RecordingsWindow;
 class frmConfig;
 class frmTimeInterval;
-class StatusText;
+class StatusLine;
 struct Platform;
 struct RecorderCommand;
 struct Recording;
@@ -155,7 +155,6 @@ private:
     void keepReachable();
     void closeDialogs();
     void resizeToOuter();
-    void showPendingStatusText();
 
     Platform& m_platform;
     QList<ChildWindow*> m_children;
@@ -169,9 +168,7 @@ private:
     SleepHolds m_sleepHolds;
     RecordingsWatch* m_recWatch = nullptr;
     SongHistory m_songs; // the titles the player windows heard
-    StatusText* m_statusText; // what sbURLBar shows
-    QString m_status;         // the text reported last; the bar shows it at the next repaint
-    QTimer* m_statusDue;
+    StatusLine* m_statusLine; // what sbURLBar shows
     // Outer size asked for before the window manager framed the window, in pixels.
     QSize m_wantedOuter;
     bool m_outerPending = false;
