@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordingMode.h"
 #include "platform/DirectInput.h"
 #include "station/SleepHolds.h"
 #include "station/SongHistory.h"
@@ -22,14 +23,12 @@ class ChildWindow;
 class Form1;
 class Form3;
 class PageVisibility;
-class RecordingsWatch;
 class RecordingsWindow;
 class frmConfig;
 class frmTimeInterval;
 class StatusLine;
 struct Platform;
 struct RecorderCommand;
-struct Recording;
 
 // The main window: a frame holding the player and ping windows, with the menu, the status bar
 // and the one-minute reload timer. Geometry is in twips: the outer rectangle on the screen.
@@ -53,18 +52,23 @@ public:
     void M_Config_Click();
     void M_Ver_Click();
     void TimTimeInterval_Timer();
-    // Recording mode only: the running recorders, listed with commands to stop them.
-    void M_Recordings_Click();
-    RecordingsWindow* recordingsWindow() const;
-    // Looks at the recorders again: the indicator's count, and what ended by itself.
-    void WatchRecordings();
+    // Recording mode only (RecordingMode): the running recorders, listed with commands to stop
+    // them; a look at them again; a player window's confirmed recording, checked and started here
+    // whether or not that window stays open; at the exit, the checks under way started at once.
+    void M_Recordings_Click() { if (m_recordingMode) m_recordingMode->showList(); }
+    RecordingsWindow* recordingsWindow() const
+    {
+        return m_recordingMode ? m_recordingMode->list() : nullptr;
+    }
+    void WatchRecordings() { if (m_recordingMode) m_recordingMode->watch(); }
     // Holds off the computer's sleep while a station plays or recordings run.
     SleepHolds& sleepHolds() { return m_sleepHolds; }
-    // A player window's confirmed recording: checked and started here, whether or not that
-    // window stays open.
-    void RecordStation(Form1* player, const RecorderCommand& command, const QString& station);
-    // The exit: recordings still being checked start at once rather than vanish.
-    void StartCheckedRecordings();
+    void RecordStation(Form1* player, const RecorderCommand& command, const QString& station)
+    {
+        if (m_recordingMode)
+            m_recordingMode->record(player, command, station);
+    }
+    void StartCheckedRecordings() { if (m_recordingMode) m_recordingMode->startChecked(); }
 
     // Closing: saves the state and ends the process.
     void MDIForm_QueryUnload();
@@ -162,11 +166,8 @@ private:
     QPointer<frmConfig> m_config;
     QPointer<frmTimeInterval> m_timeInterval;
     QPointer<Form3> m_version;
-    QPointer<RecordingsWindow> m_recordings;
-    void addRecordingCommands();
-    void recordingsLooked(const QList<Recording>& running);
     SleepHolds m_sleepHolds;
-    RecordingsWatch* m_recWatch = nullptr;
+    RecordingMode* m_recordingMode = nullptr;
     SongHistory m_songs; // the titles the player windows heard
     StatusLine* m_statusLine; // what sbURLBar shows
     // Outer size asked for before the window manager framed the window, in pixels.

@@ -45,7 +45,7 @@ void MDIForm1::closeDialogs()
     delete m_config.data();
     delete m_timeInterval.data();
     delete m_version.data();
-    delete m_recordings.data();
+    delete recordingsWindow();
 }
 
 } // namespace sora
