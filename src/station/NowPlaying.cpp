@@ -290,8 +290,8 @@ void NowPlaying::readStream()
                     m_mode = Mode::Probe;
                     return schedule(m_statusEvery);
                 }
-                if (!m_charsetKnown && !IsAscii(*title)) {
-                    // Only ASCII titles agreed so far: this one is held against the stream's own first.
+                if (!m_charsetKnown && *title != m_lastTitle && !IsAscii(*title)) {
+                    // Nothing beyond ASCII agreed so far: a new title is held against the stream's own first.
                     m_mode = Mode::Probe;
                     return probe();
                 }
@@ -352,8 +352,9 @@ void NowPlaying::probed(int generation)
     const bool utf8 = MetadataCodeset(icy.metadata) == u"UTF-8";
     const bool agrees = m_listed.contains(sent);
     // ASCII reads the same in every character set: only a title beyond it shows the document right.
+    // A stream whose first block tells no title gives nothing to judge by.
     const bool proven = !icy.hasMetadata || (utf8 && !IsAscii(sent)) || (agrees && !IsAscii(sent));
-    if (listed && (!icy.hasMetadata || utf8 || agrees) && (proven || IsAscii(*listed))) {
+    if (listed && (!icy.hasMetadata || utf8 || agrees) && (proven || sent.isEmpty() || IsAscii(*listed))) {
         m_mode = Mode::Status;
         m_charsetKnown = proven;
         heard(*listed);
