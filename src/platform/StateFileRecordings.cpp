@@ -1,10 +1,10 @@
 #include "StateFileRecordings.h"
 
 #include "DetachedProcessLauncher.h"
+#include "ProcessIdentity.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
@@ -15,7 +15,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace sora {
@@ -25,44 +24,6 @@ namespace {
 constexpr qint64 kMaxStateFile = 64 * 1024;
 // A terminal just started has no recorder inside yet: listed for this long on its command line.
 constexpr double kStartingSeconds = 30;
-
-QByteArray readProc(qint64 pid, const QString& what)
-{
-    QFile f(QStringLiteral("/proc/%1/%2").arg(pid).arg(what));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString link(const QString& path)
-{
-    QByteArray buffer(4096, '\0');
-    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buffer.data(), buffer.size());
-    return n > 0 && n < buffer.size() ? QFile::decodeName(buffer.left(n)) : QString();
-}
-
-QStringList commandLine(qint64 pid)
-{
-    QByteArray raw = readProc(pid, QStringLiteral("cmdline"));
-    if (raw.endsWith('\0'))
-        raw.chop(1);
-    QStringList words;
-    if (!raw.isEmpty())
-        for (const QByteArray& word : raw.split('\0'))
-            words.append(QFile::decodeName(word));
-    return words;
-}
-
-QString bootId()
-{
-    QFile f(QStringLiteral("/proc/sys/kernel/random/boot_id"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().trimmed()) : QString();
-}
-
-double secondsSinceBoot(quint64 ticks)
-{
-    QFile f(QStringLiteral("/proc/uptime"));
-    const double uptime = f.open(QIODevice::ReadOnly) ? f.readAll().split(' ').value(0).toDouble() : 0;
-    return uptime - static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
 
 // A state file of ours: a plain file of this user's, small, read without following a link.
 QByteArray readStateFile(const QString& path)
@@ -83,32 +44,6 @@ QByteArray readStateFile(const QString& path)
     return data;
 }
 
-int pidfdOpen(qint64 pid)
-{
-    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
-    if (fd >= 0)
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    return fd;
-}
-
-// The processes whose parent is `pid`, whichever of its threads started them.
-QList<qint64> childrenOf(qint64 pid)
-{
-    QList<qint64> children;
-    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool number = false;
-        const qint64 child = name.toLongLong(&number);
-        if (!number)
-            continue;
-        const QByteArray stat = readProc(child, QStringLiteral("stat"));
-        const qsizetype close = stat.lastIndexOf(')');
-        // After the name: state, then the parent's id.
-        if (close >= 0 && stat.mid(close + 2).split(' ').value(1).toLongLong() == pid)
-            children.append(child);
-    }
-    return children;
-}
-
 // Off the event loop first, then closed, so no loop ever watches a closed descriptor.
 void forget(QSocketNotifier* notifier)
 {
@@ -121,13 +56,10 @@ void forget(QSocketNotifier* notifier)
 
 StateFileRecordings::StateFileRecordings(QString stateFolder, QString programFolder)
     : m_stateFolder(QDir::cleanPath(stateFolder)), m_programFolder(QDir::cleanPath(programFolder)),
-      m_bootId(bootId())
+      m_bootId(process::bootId()),
+      // Without process descriptors the caller looks again from time to time.
+      m_announces(process::canHold())
 {
-    // Process descriptors came with Linux 5.3; without them the caller looks again from time to time.
-    const int self = static_cast<int>(::syscall(SYS_pidfd_open, ::getpid(), 0));
-    m_announces = self >= 0;
-    if (self >= 0)
-        ::close(self);
 }
 
 StateFileRecordings::~StateFileRecordings()
@@ -148,7 +80,7 @@ void StateFileRecordings::watchEnds(const QList<Recording>& listed)
         }
         if (m_afterCheck)
             m_afterCheck(r.pid);
-        const int fd = pidfdOpen(r.pid);
+        const int fd = process::hold(r.pid);
         if (fd < 0) {
             // Ended since it was listed: told, or nobody would look again.
             if (errno == ESRCH)
@@ -156,7 +88,7 @@ void StateFileRecordings::watchEnds(const QList<Recording>& listed)
             continue;
         }
         // Opened after the check: the process it names must still be the one listed.
-        if (processStartTicks(r.pid) != r.startTicks) {
+        if (process::startTicks(r.pid) != r.startTicks) {
             ::close(fd);
             QMetaObject::invokeMethod(this, &Recordings::changed, Qt::QueuedConnection);
             continue;
@@ -215,47 +147,21 @@ QString StateFileRecordings::problem()
     return folderProblem(m_stateFolder, false);
 }
 
-quint64 StateFileRecordings::processStartTicks(qint64 pid)
-{
-    if (pid <= 0)
-        return 0;
-    const QByteArray stat = readProc(pid, QStringLiteral("stat"));
-    // The name in parentheses may hold blanks; the fields after it are fixed: start time is the
-    // 22nd field, the 20th after the name.
-    const qsizetype close = stat.lastIndexOf(')');
-    if (close < 0)
-        return 0;
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (fields.value(0) == "Z" || fields.value(0) == "X")
-        return 0;
-    return fields.value(19).toULongLong();
-}
-
-bool StateFileRecordings::isOurs(qint64 pid) const
-{
-    struct stat st = {};
-    if (pid <= 0 || ::stat(QFile::encodeName(QStringLiteral("/proc/%1").arg(pid)).constData(), &st) != 0 ||
-        st.st_uid != ::geteuid())
-        return false;
-    const QString programFolder = QFileInfo(m_programFolder).canonicalFilePath();
-    return !programFolder.isEmpty() && link(QStringLiteral("/proc/%1/cwd").arg(pid)) == programFolder;
-}
-
 bool StateFileRecordings::isRecorder(qint64 pid) const
 {
-    return isOurs(pid) && commandLine(pid).value(0).endsWith(QStringLiteral("streamripper.exe"));
+    return process::runsIn(pid, m_programFolder) &&
+           process::commandLine(pid).value(0).endsWith(QStringLiteral("streamripper.exe"));
 }
 
 qint64 StateFileRecordings::recorderPid(const Recording& recording) const
 {
-    if (recording.bootId != m_bootId || processStartTicks(recording.pid) != recording.startTicks ||
-        !isOurs(recording.pid))
+    if (recording.bootId != m_bootId || process::startTicks(recording.pid) != recording.startTicks ||
+        !process::runsIn(recording.pid, m_programFolder))
         return 0;
     if (isRecorder(recording.pid))
         return recording.pid;
-    // In a terminal: the recorder is the terminal's child. Found through every process's parent,
-    // as not every kernel lists a process's children, and those it lists are one thread's.
-    for (const qint64 pid : childrenOf(recording.pid))
+    // In a terminal: the recorder is the terminal's child.
+    for (const qint64 pid : process::childrenOf(recording.pid))
         if (isRecorder(pid))
             return pid;
     return 0;
@@ -263,7 +169,7 @@ qint64 StateFileRecordings::recorderPid(const Recording& recording) const
 
 bool StateFileRecordings::add(Recording recording)
 {
-    recording.startTicks = processStartTicks(recording.pid);
+    recording.startTicks = process::startTicks(recording.pid);
     if (!recording.startTicks || !folderProblem(m_stateFolder, true).isEmpty())
         return false;
     recording.programFolder = m_programFolder;
@@ -319,10 +225,11 @@ QList<Recording> StateFileRecordings::running()
         if (r.programFolder != m_programFolder)
             continue; // another copy of the program keeps its own
         bool listed = recorderPid(r) > 0;
-        if (!listed && r.bootId == m_bootId && processStartTicks(r.pid) == r.startTicks && isOurs(r.pid) &&
-            secondsSinceBoot(r.startTicks) < kStartingSeconds)
+        if (!listed && r.bootId == m_bootId && process::startTicks(r.pid) == r.startTicks &&
+            process::runsIn(r.pid, m_programFolder) && process::secondsSince(r.startTicks) < kStartingSeconds)
             // A terminal that has not started the recorder inside yet, as the launcher started it.
-            listed = DetachedProcessLauncher::showsProgram(commandLine(r.pid), QStringLiteral("./streamripper.exe"));
+            listed = DetachedProcessLauncher::showsProgram(process::commandLine(r.pid),
+                                                           QStringLiteral("./streamripper.exe"));
         if (!listed) {
             // Ended, the id now belongs to another process, or it never was a recorder of ours.
             QFile::remove(path);
@@ -341,7 +248,7 @@ bool StateFileRecordings::stop(const Recording& recording, QString* error)
     qint64 pid = recorderPid(recording);
     // The process is held before it is checked, and the one held is signalled: its id may name
     // another process by the time the signal goes.
-    const int fd = pid > 0 ? pidfdOpen(pid) : -1;
+    const int fd = pid > 0 ? process::hold(pid) : -1;
     if (fd >= 0 && recorderPid(recording) != pid)
         pid = 0;
     if (m_afterCheck && pid > 0)
@@ -349,7 +256,7 @@ bool StateFileRecordings::stop(const Recording& recording, QString* error)
     // SIGINT, as its interrupt key sends: it closes its files and ends; its terminal follows.
     bool sent = false;
     if (pid > 0)
-        sent = fd >= 0 ? ::syscall(SYS_pidfd_send_signal, fd, SIGINT, nullptr, 0) == 0
+        sent = fd >= 0 ? process::signalHeld(fd, SIGINT)
                        : ::kill(static_cast<pid_t>(pid), SIGINT) == 0; // a kernel without process descriptors
     const int sendError = errno;
     if (fd >= 0)
@@ -369,17 +276,7 @@ bool StateFileRecordings::stop(const Recording& recording, QString* error)
 QStringList StateFileRecordings::openFiles(const Recording& recording)
 {
     const qint64 pid = recorderPid(recording);
-    if (pid <= 0)
-        return {};
-    QStringList files;
-    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
-    for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString target = link(fds + u'/' + fd);
-        // Sockets, pipes and files since removed are no place on disk.
-        if (target.startsWith(u'/') && !target.endsWith(QStringLiteral(" (deleted)")))
-            files.append(target);
-    }
-    return files;
+    return pid > 0 ? process::openFiles(pid) : QStringList();
 }
 
 } // namespace sora

@@ -1,5 +1,6 @@
 // Where a recording's files are found, and who may be signalled: the recorder's folder layout on
 // made-up open files, and the real recordings on real processes.
+#include "platform/ProcessIdentity.h"
 #include "platform/StateFileRecordings.h"
 #include "station/RecorderFolder.h"
 
@@ -134,7 +135,7 @@ TEST_F(StateFileRecordingsTest, TheRecorderIsListedFoundInItsFolderAndStoppedAnd
                           }())
                               .object();
     planted["pid"] = other.processId();
-    planted["startTicks"] = QString::number(StateFileRecordings::processStartTicks(other.processId()));
+    planted["startTicks"] = QString::number(process::startTicks(other.processId()));
     planted["started"] = QDateTime::currentDateTime().addSecs(-100).toString(Qt::ISODateWithMs);
     QFile plant(QDir(state).filePath("planted.json"));
     ASSERT_TRUE(plant.open(QIODevice::WriteOnly));
@@ -150,7 +151,7 @@ TEST_F(StateFileRecordingsTest, TheRecorderIsListedFoundInItsFolderAndStoppedAnd
 
     Recording forged = running[0];
     forged.pid = other.processId();
-    forged.startTicks = StateFileRecordings::processStartTicks(other.processId());
+    forged.startTicks = process::startTicks(other.processId());
     QString error;
     EXPECT_FALSE(recordings.stop(forged, &error));
     EXPECT_FALSE(error.isEmpty());
