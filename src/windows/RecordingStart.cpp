@@ -76,11 +76,10 @@ void RecordingStart::answered(const ProbeReply& reply)
     if (!m_checking)
         return;
     // The recorder follows every redirection: where each leads is checked as the first was.
-    if (reply.status >= 300 && reply.status < 400 && m_redirections < kMaxRedirections) {
-        const QUrl next = m_probed.resolved(QUrl::fromEncoded(reply.location.trimmed()));
-        if (next.isValid() && next.scheme() == u"http" && !next.host().isEmpty()) {
+    if (m_redirections < kMaxRedirections) {
+        if (const std::optional<QUrl> next = RedirectionToFollow(m_probed, reply)) {
             ++m_redirections;
-            return probe(next);
+            return probe(*next);
         }
     }
     endCheck();
