@@ -61,7 +61,8 @@ bool IsAscii(QStringView text)
 }
 
 // The listing of a folder happens away from the windows: a hung network folder must not freeze
-// them. Its own few threads, so such a folder never holds up the program's other work.
+// them. Its own few threads, so such a folder never holds up the program's other work, and never
+// destroyed, so it never holds up the exit either.
 QThreadPool& FolderReaders()
 {
     static QThreadPool* pool = [] {
