@@ -3,7 +3,7 @@
 //
 //     title_cost URL SECONDS
 #include "platform/TitleReader.h"
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -21,7 +21,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see it: without the X11 platform plugin no window opens.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The recorder and its terminal, the Japanese face the program's font maps to, Qt's own Japanese texts.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "streamripper, xterm, fonts-ipafont-gothic, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "streamripper, xterm, fonts-ipafont-gothic, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[desktop shell for an internet-radio station directory
 ソラマド holds player windows (embedded browsers on the station-directory page)
 and ping windows (on the server's survival-check page). It remembers the

@@ -1,6 +1,5 @@
 #include "frame/MDIForm1.h"
 #include "frame/MediaControls.h"
-#include "frame/PlayerModel.h"
 #include "frame/SystemTrayIcon.h"
 #include "platform/DetachedProcessLauncher.h"
 #include "platform/EndProcess.h"
@@ -132,14 +131,6 @@ int main(int argc, char* argv[])
     // From the end of start-up to the exit; without a session bus the program runs without it.
     auto* controls = new sora::MediaControls(main);
     controls->publish();
-    // A station that plays keeps the computer from sleeping, as a recording does.
-    QObject::connect(&controls->model(), &sora::PlayerModel::playbackStatusChanged, &main,
-                     [&sleep](const QString& status) {
-                         if (status == u"Playing")
-                             sleep.hold(sora::SleepInhibitor::Hold::Playing, QStringLiteral("再生中"));
-                         else
-                             sleep.release(sora::SleepInhibitor::Hold::Playing);
-                     });
 
     // Every way a close is asked for ends in the same save: the close box and the window manager
     // (closeEvent), the desktop session ending, and termination signals. Wired only once start-up

@@ -1,6 +1,7 @@
 #include "MDIForm1.h"
 
 #include "PageVisibility.h"
+#include "StatusLine.h"
 
 #include "dialogs/Form3.h"
 #include "dialogs/frmConfig.h"
@@ -14,47 +15,10 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMenuBar>
-#include <QPainter>
 #include <QStatusBar>
 #include <QTimer>
 
 namespace sora {
-
-namespace {
-
-// Longest a status text waits to be shown with a repaint of the window made for other reasons.
-constexpr int kStatusDelayMs = 50;
-
-} // namespace
-
-// The status bar's one line of text. A new text repaints only this line: the bar's own message
-// would repaint at once, and a label would have the bar lay itself out and repaint whole.
-class StatusText final : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-    QString text() const { return m_text; }
-    void setText(const QString& text)
-    {
-        if (text == m_text)
-            return;
-        m_text = text;
-        setAccessibleDescription(text); // what a screen reader reads: the name says what it is
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(rect(), Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
-    }
-
-private:
-    QString m_text;
-};
 
 MDIForm1::MDIForm1(Platform& platform)
     : mdiArea(new QMdiArea(this)), sbURLBar(new QStatusBar(this)), TimTimeInterval(new QTimer(this)),
@@ -63,8 +27,8 @@ MDIForm1::MDIForm1(Platform& platform)
       M_ReConnect(menuBar()->addAction(QStringLiteral("再接続"))),
       M_Config(menuBar()->addAction(QStringLiteral("設定"))),
       M_Ver(menuBar()->addAction(QStringLiteral("バージョン"))), m_platform(platform),
-      m_pages(new PageVisibility(*this, *mdiArea)), m_statusText(new StatusText(sbURLBar)),
-      m_statusDue(new QTimer(this))
+      m_pages(new PageVisibility(*this, *mdiArea)), m_sleepHolds(platform.sleep),
+      m_songs(platform.program.folder()), m_statusLine(new StatusLine(sbURLBar))
 {
     setWindowTitle(designCaption());
     setWindowIcon(QIcon(QStringLiteral(":/sora/SoraWindowEX.png")));
@@ -81,16 +45,7 @@ MDIForm1::MDIForm1(Platform& platform)
     setStatusBar(sbURLBar);
     sbURLBar->setSizeGripEnabled(true);
     sbURLBar->setFixedHeight(twips::toSizePixelsY(255));
-    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); // never widens the window
-    m_statusText->setAccessibleName(QStringLiteral("ステータス"));
-    sbURLBar->addWidget(m_statusText, 1);
-    // With browser views in the window every repaint composes the whole window again, browser
-    // views included, at about the cost of a page's own frame; pages report a text as each load
-    // starts and ends. So a new text waits for the next repaint the pages cause anyway, or
-    // kStatusDelayMs at most, instead of making one of its own.
-    m_statusDue->setSingleShot(true);
-    m_statusDue->setInterval(kStatusDelayMs);
-    connect(m_statusDue, &QTimer::timeout, this, &MDIForm1::showPendingStatusText);
+    sbURLBar->addWidget(m_statusLine, 1);
 
     resize(twips::toSizePixelsX(10170), twips::toSizePixelsY(6405));
 
@@ -117,22 +72,11 @@ MDIForm1::~MDIForm1()
     qDeleteAll(mdiArea->findChildren<ChildWindow*>());
 }
 
-void MDIForm1::ShowStatusText(const QString& text)
-{
-    m_status = text;
-    if (m_status != m_statusText->text() && !m_statusDue->isActive())
-        m_statusDue->start();
-}
+void MDIForm1::ShowStatusText(const QString& text) { m_statusLine->report(text); }
 
-void MDIForm1::showPendingStatusText()
-{
-    m_statusDue->stop();
-    m_statusText->setText(m_status);
-}
+QString MDIForm1::statusText() const { return m_statusLine->reported(); }
 
-QString MDIForm1::statusText() const { return m_status; }
-
-QString MDIForm1::shownStatusText() const { return m_statusText->text(); }
+QString MDIForm1::shownStatusText() const { return m_statusLine->shown(); }
 
 double MDIForm1::Top() const { return twips::fromPixelsY(frameGeometry().y()); }
 double MDIForm1::Left() const { return twips::fromPixelsX(frameGeometry().x()); }
@@ -232,9 +176,7 @@ bool MDIForm1::event(QEvent* e)
         bench::mainWindowPainted();
         break;
     case QEvent::UpdateRequest:
-        // The window is about to repaint: a waiting status text goes with it.
-        if (m_statusDue->isActive())
-            showPendingStatusText();
+        m_statusLine->showPending();
         break;
     default:
         break;

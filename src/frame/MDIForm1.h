@@ -1,13 +1,14 @@
 #pragma once
 
+#include "RecordingMode.h"
+#include "ScheduledRecordings.h"
 #include "platform/DirectInput.h"
+#include "station/SleepHolds.h"
+#include "station/SongHistory.h"
 
-#include <QHash>
 #include <QList>
 #include <QMainWindow>
-#include <QMap>
 #include <QPointer>
-#include <QSet>
 
 #include <memory>
 
@@ -24,11 +25,9 @@ class Form1;
 class Form3;
 class PageVisibility;
 class RecordingsWindow;
-class ScheduleRunner;
-class ScheduleWindow;
 class frmConfig;
 class frmTimeInterval;
-class StatusText;
+class StatusLine;
 struct Platform;
 struct RecorderCommand;
 
@@ -54,16 +53,27 @@ public:
     void M_Config_Click();
     void M_Ver_Click();
     void TimTimeInterval_Timer();
-    // Recording mode only: the running recorders, listed with commands to stop them.
-    void M_Recordings_Click();
-    RecordingsWindow* recordingsWindow() const;
-    // Looks at the recorders again: the indicator's count, and what ended by itself.
-    void WatchRecordings();
-    // A player window's confirmed recording: checked and started here, whether or not that
-    // window stays open.
-    void RecordStation(Form1* player, const RecorderCommand& command, const QString& station);
-    // The exit: recordings still being checked start at once rather than vanish.
-    void StartCheckedRecordings();
+    // Recording mode only (RecordingMode): the running recorders, listed with commands to stop
+    // them; a look at them again; a player window's confirmed recording, checked and started here
+    // whether or not that window stays open; at the exit, the checks under way started at once.
+    void M_Recordings_Click() { if (m_recordingMode) m_recordingMode->showList(); }
+    RecordingsWindow* recordingsWindow() const
+    {
+        return m_recordingMode ? m_recordingMode->list() : nullptr;
+    }
+    void WatchRecordings() { if (m_recordingMode) m_recordingMode->watch(); }
+    // Holds off the computer's sleep while a station plays or recordings run.
+    SleepHolds& sleepHolds() { return m_sleepHolds; }
+    void RecordStation(Form1* player, const RecorderCommand& command, const QString& station)
+    {
+        if (m_recordingMode)
+            m_recordingMode->record(player, command, station);
+    }
+    void StartCheckedRecordings() { if (m_recordingMode) m_recordingMode->startChecked(); }
+    // 予約録音 (ScheduledRecordings), opened from 録音一覧, and what runs its entries.
+    void M_Schedule_Click() { if (m_recordingMode) m_recordingMode->schedule()->showWindow(); }
+    ScheduleWindow* scheduleWindow() const { return m_recordingMode ? m_recordingMode->schedule()->window() : nullptr; }
+    ScheduleRunner* scheduleRunner() const { return m_recordingMode ? m_recordingMode->schedule()->runner() : nullptr; }
 
     // Closing: saves the state and ends the process.
     void MDIForm_QueryUnload();
@@ -92,13 +102,6 @@ public:
     frmConfig* configDialog() const;
     frmTimeInterval* timeIntervalDialog() const;
     Form3* versionDialog() const;
-    // 予約録音 and what runs its entries; in recording mode only.
-    ScheduleWindow* scheduleWindow() const;
-    ScheduleRunner* scheduleRunner() const { return m_schedule; }
-    void M_Schedule_Click();
-
-    // A player window heard a new title: appended to this month's history of titles.
-    void RecordSong(const QString& station, const QString& title, const QString& stream);
 
     void ShowStatusText(const QString& text);
     // The text reported last, and what the bar shows: the same once the window has repainted.
@@ -161,7 +164,6 @@ private:
     void keepReachable();
     void closeDialogs();
     void resizeToOuter();
-    void showPendingStatusText();
 
     Platform& m_platform;
     QList<ChildWindow*> m_children;
@@ -169,24 +171,14 @@ private:
     QPointer<frmConfig> m_config;
     QPointer<frmTimeInterval> m_timeInterval;
     QPointer<Form3> m_version;
-    QPointer<RecordingsWindow> m_recordings;
-    void addRecordingCommands();
-    void setUpSchedule();
-    void showSchedule(RecordingsWindow* window);
-    ScheduleRunner* m_schedule = nullptr;
-    QPointer<ScheduleWindow> m_scheduleWindow;
-    QTimer* m_recWatch = nullptr;
-    QMap<QString, QString> m_watched; // running recordings seen last: id → station
-    QSet<QString> m_stoppedByUser;
-    QHash<QString, QString> m_stationFolders; // the station folders 録音一覧 found: id → folder
-    StatusText* m_statusText; // what sbURLBar shows
-    QString m_status;         // the text reported last; the bar shows it at the next repaint
-    QTimer* m_statusDue;
+    SleepHolds m_sleepHolds;
+    RecordingMode* m_recordingMode = nullptr;
+    SongHistory m_songs; // the titles the player windows heard
+    StatusLine* m_statusLine; // what sbURLBar shows
     // Outer size asked for before the window manager framed the window, in pixels.
     QSize m_wantedOuter;
     bool m_outerPending = false;
     bool m_unloading = false;
-    bool m_historyFailed = false; // said once in the status bar
 };
 
 } // namespace sora

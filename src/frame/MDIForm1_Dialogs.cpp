@@ -46,8 +46,8 @@ void MDIForm1::closeDialogs()
     delete m_config.data();
     delete m_timeInterval.data();
     delete m_version.data();
-    delete m_recordings.data();
-    delete m_scheduleWindow.data();
+    delete recordingsWindow();
+    delete scheduleWindow();
 }
 
 } // namespace sora

@@ -1,6 +1,7 @@
 // Mouse and keyboard input: the fourth and fifth mouse buttons move the active child window's
 // browser back and forward while the cursor is over the main window.
 #include "MDIForm1.h"
+#include "SideButtonFilter.h"
 #include "platform/EndProcess.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMdiArea>
-#include <QMouseEvent>
 
 #include <exception>
 
@@ -19,36 +19,6 @@ namespace sora {
 namespace {
 
 constexpr int kCooperation = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;
-
-const QString kSideButtonFilter = QStringLiteral("sideButtonFilter");
-
-// The side buttons belong to the input devices. Left to the windows, the browser under the
-// cursor would take a step of its own and the press would activate the child under it, so one
-// press could move two steps, or move a window that was not the active one.
-class SideButtonFilter final : public QObject
-{
-public:
-    explicit SideButtonFilter(QObject* parent) : QObject(parent)
-    {
-        setObjectName(kSideButtonFilter);
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick: {
-            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-            return button == Qt::BackButton || button == Qt::ForwardButton;
-        }
-        default:
-            return QObject::eventFilter(watched, event);
-        }
-    }
-};
 
 // Nothing is saved on this end: start-up has not restored anything yet.
 [[noreturn]] void endStartup(MDIForm1& main, const QString& text, MsgIcon icon)
@@ -175,7 +145,7 @@ bool MDIForm1::CursorInMainWindow() const
 
 void MDIForm1::ReleaseInput()
 {
-    delete findChild<QObject*>(kSideButtonFilter, Qt::FindDirectChildrenOnly);
+    delete findChild<QObject*>(QLatin1String(SideButtonFilter::kName), Qt::FindDirectChildrenOnly);
     if (mMouseDevice) {
         mMouseDevice->Unacquire();
         mMouseDevice.reset();

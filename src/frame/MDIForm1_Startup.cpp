@@ -112,7 +112,11 @@ void MDIForm1::DetectRecordingMode()
     gPremium = true;
     gRecFolder = ReadRecFolder(m_platform.program.folder());
     setWindowTitle(windowTitle() + QStringLiteral(" Premium"));
-    addRecordingCommands();
+    if (!m_recordingMode) {
+        m_recordingMode = new RecordingMode(*this, m_platform);
+        M_Recordings = m_recordingMode->command;
+        recIndicator = m_recordingMode->indicator;
+    }
 }
 
 void MDIForm1::restoreWindows()

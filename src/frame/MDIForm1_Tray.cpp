@@ -1,8 +1,8 @@
 // The notification-area icon: minimising the main window hides it behind the icon, and a
 // double-click on the icon brings it back.
 #include "MDIForm1.h"
-#include "app/Cp932.h"
 #include "app/Globals.h"
+#include "app/TrayTip.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Platform.h"
 #include "platform/X11Window.h"
@@ -12,29 +12,6 @@
 namespace sora {
 
 namespace {
-
-// The tip as the record holds it: the name in code page 932, cut to what fits before the
-// terminator without splitting a two-byte character, a NUL, then blanks.
-std::array<char, 64> tipBytes(const QString& name)
-{
-    std::array<char, 64> tip;
-    tip.fill(' ');
-    std::size_t used = 0;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        qsizetype n = 1;
-        if (name.at(i).isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
-            n = 2;
-        // A character without a code in code page 932 shows as "?", as the shell's conversion does.
-        const QByteArray bytes = cp932::encode(name.mid(i, n)).value_or(QByteArrayLiteral("?"));
-        i += n - 1;
-        if (used + static_cast<std::size_t>(bytes.size()) > tip.size() - 1)
-            break;
-        for (const char b : bytes)
-            tip[used++] = b;
-    }
-    tip[used] = '\0';
-    return tip;
-}
 
 // False only where the window system can tell that the window is not iconic.
 bool isIconicOnScreen(QWidget& window)
@@ -59,7 +36,7 @@ void MDIForm1::FillTrayRecord()
     gTrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     gTrayIcon.uCallbackMessage = WM_MOUSEMOVE;
     gTrayIcon.hIcon = windowIcon();
-    gTrayIcon.szTip = tipBytes(m_platform.program.exeName());
+    gTrayIcon.szTip = TrayTipBytes(m_platform.program.exeName());
     mInTray = 0;
 
     // The icon's messages reach the window as they would through its mouse-move event.

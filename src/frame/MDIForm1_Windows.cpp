@@ -25,7 +25,10 @@ void MDIForm1::M_NewPlayerWindow_Click()
             [this, w](const RecorderCommand& command, const QString& station) {
                 RecordStation(w, command, station);
             });
-    connect(w, &Form1::SongHeard, this, &MDIForm1::RecordSong);
+    connect(w, &Form1::SongHeard, this, [this](const QString& station, const QString& title, const QString& stream) {
+        if (const std::optional<QString> failure = m_songs.record(station, title, stream))
+            ShowStatusText(*failure);
+    });
     addChild(w);
     w->Form_Load();
     w->show();

@@ -33,10 +33,30 @@ QString iconUrl()
     return QString();
 }
 
+QString statusName(PlaybackStatus status)
+{
+    switch (status) {
+    case PlaybackStatus::Playing:
+        return QStringLiteral("Playing");
+    case PlaybackStatus::Paused:
+        return QStringLiteral("Paused");
+    case PlaybackStatus::Stopped:
+        break;
+    }
+    return QStringLiteral("Stopped");
+}
+
+// An object path, the same for one window's life.
+QString trackPath(int track)
+{
+    return track == 0 ? QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")
+                      : QStringLiteral("/org/sorawindowex/window%1").arg(track);
+}
+
 QVariantMap metadata(const PlayerState& s)
 {
     QVariantMap m;
-    m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(s.trackId)));
+    m.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackPath(s.track))));
     // What is not known is left out rather than made up.
     if (!s.title.isEmpty())
         m.insert(QStringLiteral("xesam:title"), s.title);
@@ -106,7 +126,7 @@ public:
     {
     }
 
-    QString playbackStatus() const { return m_model.state().status; }
+    QString playbackStatus() const { return statusName(m_model.state().status); }
     double one() const { return 1.0; }
     QVariantMap metadataMap() const { return metadata(m_model.state()); }
     double volume() const { return m_model.state().volume; }
@@ -190,8 +210,8 @@ void MediaControls::announce(const PlayerState& before)
     // Desktop panels read nothing again on their own: each change is sent as it happens.
     QVariantMap changed;
     if (now.status != before.status)
-        changed.insert(QStringLiteral("PlaybackStatus"), now.status);
-    if (now.trackId != before.trackId || now.title != before.title || now.artist != before.artist ||
+        changed.insert(QStringLiteral("PlaybackStatus"), statusName(now.status));
+    if (now.track != before.track || now.title != before.title || now.artist != before.artist ||
         now.album != before.album || now.artUrl != before.artUrl)
         changed.insert(QStringLiteral("Metadata"), metadata(now));
     if (now.volume != before.volume)

@@ -3,22 +3,13 @@
 #include "MDIForm1.h"
 #include "platform/WebBrowser.h"
 #include "windows/Form1.h"
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
 
 #include <QMdiArea>
 #include <QPointer>
 #include <QTimer>
 
 namespace sora {
-
-namespace {
-
-const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
-const QString kPlaying = QStringLiteral("Playing");
-const QString kPaused = QStringLiteral("Paused");
-const QString kStopped = QStringLiteral("Stopped");
-
-} // namespace
 
 int choosePlayingWindow(const QList<PlayerCandidate>& windows)
 {
@@ -96,7 +87,9 @@ void PlayerModel::watchWindows()
         // The title strip is filled as the page completes: the window hears of it first.
         connect(b, &WebBrowser::DownloadComplete, this, &PlayerModel::refresh);
         connect(b, &WebBrowser::MediaReport, this, [this, w](const MediaEvent& e) { mediaReported(w, e); });
+        connect(b, &WebBrowser::PageProcessEnded, this, [this, w] { pageProcessEnded(w); });
         connect(w->nowPlaying(), &NowPlaying::SongChange, this, &PlayerModel::refresh);
+        connect(w, &Form1::RecoveringChange, this, &PlayerModel::refresh);
     }
 }
 
@@ -119,6 +112,17 @@ void PlayerModel::mediaReported(Form1* w, const MediaEvent& event)
         page->frames.insert(event.frame, {event.playing, event.paused});
     else
         page->frames.remove(event.frame);
+    refresh();
+}
+
+void PlayerModel::pageProcessEnded(Form1* w)
+{
+    const auto page = m_pages.find(w);
+    if (page == m_pages.end())
+        return;
+    // Its documents went without their "pagehide": nothing of them plays any more.
+    page->frames.clear();
+    page->mutedForPause = false;
     refresh();
 }
 
@@ -188,13 +192,11 @@ PlayerState PlayerModel::compute() const
     PlayerState s;
     s.artUrl = m_artUrl;
     Form1* w = playingWindow();
-    if (!w) {
-        s.trackId = kNoTrack;
+    if (!w)
         return s;
-    }
     const Page page = m_pages.value(w);
     s.canControl = true;
-    s.trackId = QStringLiteral("/org/sorawindowex/window%1").arg(page.serial);
+    s.track = page.serial;
     const QString station = !w->stationTitle().isEmpty() ? w->stationTitle() : w->WebBrowser1->Title();
     const QString song = w->nowPlaying()->song();
     if (song.isEmpty()) {
@@ -214,15 +216,15 @@ PlayerState PlayerModel::compute() const
         paused += q;
     }
     if (page.mutedForPause)
-        s.status = kPaused;
+        s.status = PlaybackStatus::Paused;
     else if (playing > 0 || w->recovering())
-        s.status = kPlaying; // a station that dropped plays again once it is back
+        s.status = PlaybackStatus::Playing; // a station that dropped plays again once it is back
     else if (paused > 0)
-        s.status = kPaused;
+        s.status = PlaybackStatus::Paused;
     else if (w->WebBrowser1->RecentlyAudible())
-        s.status = kPlaying; // a player in a frame no script of ours reaches
+        s.status = PlaybackStatus::Playing; // a player in a frame no script of ours reaches
     else
-        s.status = kStopped;
+        s.status = PlaybackStatus::Stopped;
     return s;
 }
 
@@ -234,8 +236,11 @@ void PlayerModel::refresh()
     const PlayerState before = m_state;
     m_state = next;
     emit StateChanged(before);
-    if (m_state.status != before.status)
-        emit playbackStatusChanged(m_state.status);
+    if (m_state.status == before.status)
+        return;
+    // A station that plays keeps the computer from sleeping, as a recording does.
+    m_main.sleepHolds().setPlaying(m_state.status == PlaybackStatus::Playing);
+    emit playbackStatusChanged(m_state.status);
 }
 
 } // namespace sora

@@ -26,12 +26,19 @@ struct PlayerCandidate
 // first; -1 with no window.
 int choosePlayingWindow(const QList<PlayerCandidate>& windows);
 
+enum class PlaybackStatus
+{
+    Stopped,
+    Playing,
+    Paused
+};
+
 // What the desktop's media panel shows of the program.
 struct PlayerState
 {
-    QString status = QStringLiteral("Stopped"); // Playing, Paused or Stopped
-    QString trackId;                            // an object path, the same for one window's life
-    QString title;                              // the song's title, else the station's name
+    PlaybackStatus status = PlaybackStatus::Stopped;
+    int track = 0;  // the window's number, the same for its whole life; 0 with no window
+    QString title;  // the song's title, else the station's name
     QString artist;                             // the part of a song "Artist - Title" before " - "
     QString album;                              // the station's name while a song is known
     QString artUrl;
@@ -42,7 +49,8 @@ struct PlayerState
 };
 
 // The program as one media player: follows the player windows' pages and acts on the one that is
-// playing. Ping windows are never that window. It knows no bus: MediaControls publishes it.
+// playing. Ping windows are never that window. It knows no bus: MediaControls publishes it. While
+// it plays, it holds off the computer's sleep.
 class PlayerModel final : public QObject
 {
     Q_OBJECT
@@ -57,14 +65,14 @@ public:
     void Quit();
     void Play() { command(false); }
     void Pause() { command(true); }
-    void PlayPause() { command(m_state.status == u"Playing"); }
+    void PlayPause() { command(m_state.status == PlaybackStatus::Playing); }
     void Stop() { Pause(); }
     void SetVolume(double volume);
 
 signals:
     // The state changed from `before` to state().
     void StateChanged(const PlayerState& before);
-    void playbackStatusChanged(const QString& status);
+    void playbackStatusChanged(sora::PlaybackStatus status);
 
 private:
     // What a window's page holds: per document, the elements playing and paused.
@@ -80,6 +88,7 @@ private:
     void watchWindows();
     void audibleChanged(Form1* window);
     void mediaReported(Form1* window, const MediaEvent& event);
+    void pageProcessEnded(Form1* window);
     void command(bool pause);
     void refresh();
     PlayerState compute() const;

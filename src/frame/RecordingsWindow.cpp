@@ -2,7 +2,7 @@
 
 #include "RecentSongs.h"
 #include "station/SongSpool.h"
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Recordings.h"
-#include "windows/RecorderFolder.h"
+#include "station/RecorderFolder.h"
 
 #include <QFutureWatcher>
 #include <QHash>

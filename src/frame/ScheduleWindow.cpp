@@ -6,8 +6,8 @@
 #include "platform/WallClock.h"
 #include "station/ScheduleRunner.h"
 #include "station/UrlValue.h"
-#include "windows/Recorder.h"
-#include "windows/RecordingCheck.h"
+#include "station/RecorderCommand.h"
+#include "station/RecordingCheck.h"
 
 #include <QCheckBox>
 #include <QComboBox>

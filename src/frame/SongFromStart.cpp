@@ -1,8 +1,8 @@
 #include "SongFromStart.h"
 
 #include "station/SongSpool.h"
-#include "windows/NowPlaying.h"
-#include "windows/RecorderFolder.h"
+#include "station/NowPlaying.h"
+#include "station/RecorderFolder.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/Recordings.h"

@@ -44,6 +44,29 @@ QStringList execWords(const QString& exec)
     return words;
 }
 
+// A desktop entry's string value with its escapes undone: \s \n \t \r \\.
+QString unescaped(const QString& value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != u'\\' || i + 1 >= value.size()) {
+            out += c;
+            continue;
+        }
+        switch (value.at(i + 1).unicode()) {
+        case 's': out += u' '; break;
+        case 'n': out += u'\n'; break;
+        case 't': out += u'\t'; break;
+        case 'r': out += u'\r'; break;
+        case '\\': out += u'\\'; break;
+        default: out += c; continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
 // The Exec value of a desktop entry found by its id in the data folders, user's first.
 QString execOf(const QString& desktopId)
 {
@@ -69,20 +92,21 @@ QStringList desktopEntryCommand(const QString& exec, const QString& file)
 {
     QStringList command;
     bool placed = false;
-    for (const QString& word : execWords(exec)) {
-        const QString code = word.size() == 2 && word.startsWith(u'%') ? word : QString();
-        if (code == u"%f" || code == u"%F" || code == u"%u" || code == u"%U") {
-            if (!placed)
-                command << file;
-            placed = true;
-            continue;
-        }
+    for (const QString& word : execWords(unescaped(exec))) {
         QString out;
         for (qsizetype i = 0; i < word.size(); ++i) {
             if (word.at(i) != u'%' || i + 1 >= word.size()) {
                 out += word.at(i);
-            } else if (word.at(++i) == u'%') {
+                continue;
+            }
+            const QChar code = word.at(++i);
+            if (code == u'%') {
                 out += u'%';
+            } else if (QStringLiteral("fFuU").contains(code)) {
+                // A file's code may stand inside a word ("--open=%f"); one file for all of them.
+                if (!placed)
+                    out += file;
+                placed = true;
             }
         }
         if (!out.isEmpty())

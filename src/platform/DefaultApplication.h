@@ -9,9 +9,10 @@ class QObject;
 
 namespace sora {
 
-// The command line a desktop entry's Exec value gives for one local file: quoting undone, the
-// file in place of %f %F %u %U (after the other words when there is none), "%%" a percent sign,
-// other field codes dropped. Empty when the value names no program.
+// The command line a desktop entry's Exec value (as the file spells it) gives for one local file:
+// string escapes and quoting undone, the file in place of %f %F %u %U, also inside a word (after
+// the other words when there is none), "%%" a percent sign, other field codes dropped. Empty when
+// the value names no program.
 QStringList desktopEntryCommand(const QString& exec, const QString& file);
 
 // Opens a local file with the desktop's default application for `mimeType`, as the XDG MIME

@@ -198,6 +198,9 @@ QString windowTitle(const LaunchRequest& request)
     return title;
 }
 
+// Sets the terminal's title from $0, then becomes the program.
+const QString kTitleScript = QStringLiteral("printf '\\033]0;%s\\007' \"$0\"; exec \"$@\"");
+
 // The command line that shows the program in `terminal`, or runs it alone when that is empty.
 QStringList commandLine(const LaunchRequest& request, const QString& terminal)
 {
@@ -221,7 +224,7 @@ QStringList commandLine(const LaunchRequest& request, const QString& terminal)
                        QStringLiteral("-e"),
                        QStringLiteral("/bin/sh"),
                        QStringLiteral("-c"),
-                       QStringLiteral("printf '\\033]0;%s\\007' \"$0\"; exec \"$@\""),
+                       kTitleScript,
                        title,
                        programName(request)} +
            request.arguments;
@@ -314,6 +317,14 @@ QString DetachedProcessLauncher::terminal() const
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return QString();
     return QStandardPaths::findExecutable(QStringLiteral("xterm"));
+}
+
+bool DetachedProcessLauncher::showsProgram(const QStringList& commandLine, const QString& program)
+{
+    // ... -e /bin/sh -c <script> <title> <program> <arguments>
+    const qsizetype e = commandLine.indexOf(QStringLiteral("-e"));
+    return e > 0 && commandLine.value(e + 1) == u"/bin/sh" && commandLine.value(e + 2) == u"-c" &&
+           commandLine.value(e + 3) == kTitleScript && commandLine.value(e + 5) == program;
 }
 
 bool DetachedProcessLauncher::startDetached(const LaunchRequest& request, QString* error, qint64* pid)

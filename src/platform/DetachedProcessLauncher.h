@@ -20,6 +20,10 @@ public:
     // The terminal the next program will be shown in; empty for the background.
     QString terminal() const;
 
+    // Whether `commandLine` is that of a terminal this launcher started to show `program` (as its
+    // command line names it, e.g. "./streamripper.exe").
+    static bool showsProgram(const QStringList& commandLine, const QString& program);
+
 private:
     bool m_lookUp;
     QString m_terminal;

@@ -1,8 +1,10 @@
 #include "StateFileRecordings.h"
 
+#include "DetachedProcessLauncher.h"
+#include "ProcessIdentity.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
@@ -13,7 +15,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace sora {
@@ -23,40 +24,6 @@ namespace {
 constexpr qint64 kMaxStateFile = 64 * 1024;
 // A terminal just started has no recorder inside yet: listed for this long on its command line.
 constexpr double kStartingSeconds = 30;
-
-QByteArray readProc(qint64 pid, const QString& what)
-{
-    QFile f(QStringLiteral("/proc/%1/%2").arg(pid).arg(what));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString link(const QString& path)
-{
-    QByteArray buffer(4096, '\0');
-    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buffer.data(), buffer.size());
-    return n > 0 && n < buffer.size() ? QFile::decodeName(buffer.left(n)) : QString();
-}
-
-QList<QByteArray> commandLine(qint64 pid)
-{
-    QByteArray raw = readProc(pid, QStringLiteral("cmdline"));
-    if (raw.endsWith('\0'))
-        raw.chop(1);
-    return raw.isEmpty() ? QList<QByteArray>() : raw.split('\0');
-}
-
-QString bootId()
-{
-    QFile f(QStringLiteral("/proc/sys/kernel/random/boot_id"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().trimmed()) : QString();
-}
-
-double secondsSinceBoot(quint64 ticks)
-{
-    QFile f(QStringLiteral("/proc/uptime"));
-    const double uptime = f.open(QIODevice::ReadOnly) ? f.readAll().split(' ').value(0).toDouble() : 0;
-    return uptime - static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
 
 // A state file of ours: a plain file of this user's, small, read without following a link.
 QByteArray readStateFile(const QString& path)
@@ -89,13 +56,10 @@ void forget(QSocketNotifier* notifier)
 
 StateFileRecordings::StateFileRecordings(QString stateFolder, QString programFolder)
     : m_stateFolder(QDir::cleanPath(stateFolder)), m_programFolder(QDir::cleanPath(programFolder)),
-      m_bootId(bootId())
+      m_bootId(process::bootId()),
+      // Without process descriptors the caller looks again from time to time.
+      m_announces(process::canHold())
 {
-    // Process descriptors came with Linux 5.3; without them the caller looks again from time to time.
-    const int self = static_cast<int>(::syscall(SYS_pidfd_open, ::getpid(), 0));
-    m_announces = self >= 0;
-    if (self >= 0)
-        ::close(self);
 }
 
 StateFileRecordings::~StateFileRecordings()
@@ -114,12 +78,17 @@ void StateFileRecordings::watchEnds(const QList<Recording>& listed)
             kept.insert(r.id, n);
             continue;
         }
-        const int fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(r.pid), 0));
-        if (fd < 0)
+        if (m_afterCheck)
+            m_afterCheck(r.pid);
+        const int fd = process::hold(r.pid);
+        if (fd < 0) {
+            // Ended since it was listed: told, or nobody would look again.
+            if (errno == ESRCH)
+                QMetaObject::invokeMethod(this, &Recordings::changed, Qt::QueuedConnection);
             continue;
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
         // Opened after the check: the process it names must still be the one listed.
-        if (processStartTicks(r.pid) != r.startTicks) {
+        if (process::startTicks(r.pid) != r.startTicks) {
             ::close(fd);
             QMetaObject::invokeMethod(this, &Recordings::changed, Qt::QueuedConnection);
             continue;
@@ -178,58 +147,29 @@ QString StateFileRecordings::problem()
     return folderProblem(m_stateFolder, false);
 }
 
-quint64 StateFileRecordings::processStartTicks(qint64 pid)
-{
-    if (pid <= 0)
-        return 0;
-    const QByteArray stat = readProc(pid, QStringLiteral("stat"));
-    // The name in parentheses may hold blanks; the fields after it are fixed: start time is the
-    // 22nd field, the 20th after the name.
-    const qsizetype close = stat.lastIndexOf(')');
-    if (close < 0)
-        return 0;
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (fields.value(0) == "Z" || fields.value(0) == "X")
-        return 0;
-    return fields.value(19).toULongLong();
-}
-
-bool StateFileRecordings::isOurs(qint64 pid) const
-{
-    struct stat st = {};
-    if (pid <= 0 || ::stat(QFile::encodeName(QStringLiteral("/proc/%1").arg(pid)).constData(), &st) != 0 ||
-        st.st_uid != ::geteuid())
-        return false;
-    const QString programFolder = QFileInfo(m_programFolder).canonicalFilePath();
-    return !programFolder.isEmpty() && link(QStringLiteral("/proc/%1/cwd").arg(pid)) == programFolder;
-}
-
 bool StateFileRecordings::isRecorder(qint64 pid) const
 {
-    return isOurs(pid) && commandLine(pid).value(0).endsWith("streamripper.exe");
+    return process::runsIn(pid, m_programFolder) &&
+           process::commandLine(pid).value(0).endsWith(QStringLiteral("streamripper.exe"));
 }
 
 qint64 StateFileRecordings::recorderPid(const Recording& recording) const
 {
-    if (recording.bootId != m_bootId || processStartTicks(recording.pid) != recording.startTicks ||
-        !isOurs(recording.pid))
+    if (recording.bootId != m_bootId || process::startTicks(recording.pid) != recording.startTicks ||
+        !process::runsIn(recording.pid, m_programFolder))
         return 0;
     if (isRecorder(recording.pid))
         return recording.pid;
     // In a terminal: the recorder is the terminal's child.
-    const QList<QByteArray> children =
-        readProc(recording.pid, QStringLiteral("task/%1/children").arg(recording.pid))
-            .simplified()
-            .split(' ');
-    for (const QByteArray& child : children)
-        if (const qint64 pid = child.toLongLong(); pid > 0 && isRecorder(pid))
+    for (const qint64 pid : process::childrenOf(recording.pid))
+        if (isRecorder(pid))
             return pid;
     return 0;
 }
 
 bool StateFileRecordings::add(Recording recording)
 {
-    recording.startTicks = processStartTicks(recording.pid);
+    recording.startTicks = process::startTicks(recording.pid);
     if (!recording.startTicks || !folderProblem(m_stateFolder, true).isEmpty())
         return false;
     recording.programFolder = m_programFolder;
@@ -288,10 +228,11 @@ QList<Recording> StateFileRecordings::running()
         if (r.programFolder != m_programFolder)
             continue; // another copy of the program keeps its own
         bool listed = recorderPid(r) > 0;
-        if (!listed && r.bootId == m_bootId && processStartTicks(r.pid) == r.startTicks && isOurs(r.pid) &&
-            secondsSinceBoot(r.startTicks) < kStartingSeconds)
-            // A terminal that has not started the recorder inside yet names it on its command line.
-            listed = commandLine(r.pid).contains("./streamripper.exe");
+        if (!listed && r.bootId == m_bootId && process::startTicks(r.pid) == r.startTicks &&
+            process::runsIn(r.pid, m_programFolder) && process::secondsSince(r.startTicks) < kStartingSeconds)
+            // A terminal that has not started the recorder inside yet, as the launcher started it.
+            listed = DetachedProcessLauncher::showsProgram(process::commandLine(r.pid),
+                                                           QStringLiteral("./streamripper.exe"));
         if (!listed) {
             // Ended, the id now belongs to another process, or it never was a recorder of ours.
             QFile::remove(path);
@@ -307,10 +248,27 @@ QList<Recording> StateFileRecordings::running()
 
 bool StateFileRecordings::stop(const Recording& recording, QString* error)
 {
-    const qint64 pid = recorderPid(recording);
+    qint64 pid = recorderPid(recording);
+    // The process is held before it is checked, and the one held is signalled: its id may name
+    // another process by the time the signal goes.
+    const int fd = pid > 0 ? process::hold(pid) : -1;
+    if (fd >= 0 && recorderPid(recording) != pid)
+        pid = 0;
+    if (m_afterCheck && pid > 0)
+        m_afterCheck(pid);
     // SIGINT, as its interrupt key sends: it closes its files and ends; its terminal follows.
-    if (pid > 0 && ::kill(static_cast<pid_t>(pid), SIGINT) == 0)
+    bool sent = false;
+    if (pid > 0)
+        sent = fd >= 0 ? process::signalHeld(fd, SIGINT)
+                       : ::kill(static_cast<pid_t>(pid), SIGINT) == 0; // a kernel without process descriptors
+    const int sendError = errno;
+    if (fd >= 0)
+        ::close(fd);
+    errno = sendError;
+    if (sent)
         return true;
+    if (errno == ESRCH)
+        pid = 0; // ended meanwhile
     if (error)
         *error = pid == 0 ? QStringLiteral("録音プログラムが見つかりません。すでに終わっています。")
                           : QStringLiteral("録音プログラムに停止を伝えられません（") +
@@ -321,17 +279,7 @@ bool StateFileRecordings::stop(const Recording& recording, QString* error)
 QStringList StateFileRecordings::openFiles(const Recording& recording)
 {
     const qint64 pid = recorderPid(recording);
-    if (pid <= 0)
-        return {};
-    QStringList files;
-    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
-    for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString target = link(fds + u'/' + fd);
-        // Sockets, pipes and files since removed are no place on disk.
-        if (target.startsWith(u'/') && !target.endsWith(QStringLiteral(" (deleted)")))
-            files.append(target);
-    }
-    return files;
+    return pid > 0 ? process::openFiles(pid) : QStringList();
 }
 
 } // namespace sora

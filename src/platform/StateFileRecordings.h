@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <functional>
+
 class QSocketNotifier;
 
 namespace sora {
@@ -11,7 +13,8 @@ namespace sora {
 // The real recordings: each start leaves a small state file in a folder only this user can
 // reach, and a recorder counts as running while the process it names, with the same start time
 // in the same boot, is alive, is this user's, runs in this program folder and is the recorder or
-// the terminal showing it. A file names a process; it never makes one trusted.
+// the terminal showing it. A file names a process; it never makes one trusted: who a process is
+// comes from the process table alone (ProcessIdentity.h).
 class StateFileRecordings final : public Recordings
 {
     Q_OBJECT
@@ -34,14 +37,12 @@ public:
     QStringList openFiles(const Recording& recording) override;
     bool announcesEnds() const override { return m_announces; }
 
-    // Start time of a process in clock ticks since boot; 0 when there is no such process.
-    static quint64 processStartTicks(qint64 pid);
+    // Tests: runs between the check of a process and what is then done to it (watched, signalled).
+    void setAfterCheck(std::function<void(qint64 pid)> hook) { m_afterCheck = std::move(hook); }
 
 private:
     // The recorder process itself, checked as a whole; 0 when there is none.
     qint64 recorderPid(const Recording& recording) const;
-    // The process is this user's and runs in this program folder.
-    bool isOurs(qint64 pid) const;
     bool isRecorder(qint64 pid) const;
     // Keeps a process descriptor of each listed recording's process: it turns readable when
     // the process ends, which is told as a change.
@@ -52,6 +53,7 @@ private:
     QString m_bootId;
     bool m_announces;
     QHash<QString, QSocketNotifier*> m_ends;
+    std::function<void(qint64)> m_afterCheck;
 };
 
 } // namespace sora

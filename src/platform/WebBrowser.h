@@ -105,6 +105,8 @@ signals:
     void StreamTapped(const QUrl& stream, bool serving);
     // The tap heard the title of `stream` change.
     void StreamTitle(const QUrl& stream, const QString& title);
+    // The page's process ended: its documents, and every media element in them, are gone.
+    void PageProcessEnded();
 
 private:
     void applyPlace();

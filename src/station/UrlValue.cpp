@@ -14,4 +14,10 @@ QString GetUrlValue(const QString& address, const QString& key)
     return address.mid(start, end < 0 ? -1 : end - start);
 }
 
+bool IsStationPage(const QString& address)
+{
+    return !GetUrlValue(address, QStringLiteral("&serv=")).isEmpty() &&
+           !GetUrlValue(address, QStringLiteral("&mount=")).isEmpty();
+}
+
 } // namespace sora

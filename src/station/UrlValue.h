@@ -9,4 +9,9 @@ namespace sora {
 // The value runs up to the next "&" or the end of the address; an empty value reads as "".
 QString GetUrlValue(const QString& address, const QString& key);
 
+// A station page: its address names a stream server and mount ("&serv=" and "&mount=" not
+// empty), so what it plays is live. The page script (resources/scripts/media-watch.js) reads an
+// address by the same rule.
+bool IsStationPage(const QString& address);
+
 } // namespace sora

@@ -1,7 +1,7 @@
 #include "Form1.h"
 
 #include "Layout.h"
-#include "NowPlaying.h"
+#include "station/NowPlaying.h"
 #include "station/UrlValue.h"
 #include "app/Defaults.h"
 #include "app/Globals.h"
@@ -23,8 +23,9 @@ Form1::Form1(Platform& platform)
       lbl_title(new QLabel(Frame1)), cmdRec(new QPushButton(QStringLiteral("録音"), Frame1)),
       m_platform(platform), m_nowPlaying(new NowPlaying(
                                 platform.titles,
-                                [&recordings = platform.recordings](const QUrl& stream) {
-                                    return RecorderTrackOf(recordings, stream);
+                                [&recordings = platform.recordings](const QUrl& stream, QObject* context,
+                                                                    auto done) {
+                                    RecorderTrackOf(recordings, stream, context, std::move(done));
                                 },
                                 this))
 {
@@ -45,6 +46,8 @@ Form1::Form1(Platform& platform)
     // A station that drops in a network blip plays again by itself.
     m_recovery = new StationRecovery(*WebBrowser1, this);
     connect(m_recovery, &StationRecovery::StatusTextChange, this, &ChildWindow::StatusTextChange);
+    connect(m_recovery, &StationRecovery::ReconnectingChange, this, &Form1::RecoveringChange);
+    connect(m_recovery, &StationRecovery::ReconnectingChange, this, &Form1::followSong);
     connect(WebBrowser1, &WebBrowser::DownloadComplete, this, &Form1::WebBrowser1_DownloadComplete);
     connect(cmdRec, &QPushButton::clicked, this, &Form1::cmdRec_Click);
 
@@ -68,7 +71,7 @@ Form1::Form1(Platform& platform)
 
 bool Form1::recovering() const
 {
-    return m_recovery->retrying();
+    return m_recovery->reconnecting();
 }
 
 void Form1::mediaReported(const MediaEvent& event)

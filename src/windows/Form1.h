@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ChildWindow.h"
-#include "Recorder.h"
+#include "station/RecorderCommand.h"
 #include "platform/Twips.h"
 
 class QFrame;
@@ -33,7 +33,8 @@ public:
     // The station the page names with its "&title=" value, as the title strip shows it, in every
     // mode; empty on the start page and pages without one.
     QString stationTitle() const;
-    // A station that dropped is being brought back: for the listener it still plays.
+    // A station that dropped is being brought back, for at most a while: for the listener it
+    // still plays.
     bool recovering() const;
 
     void Form_Load();
@@ -52,6 +53,8 @@ public:
     const TwipsPlace& recPlace() const { return m_rec; }
 
 signals:
+    // recovering() changed.
+    void RecoveringChange();
     // The user confirmed a recording of `station`: its check and start are the main window's, as
     // they must outlive this window.
     void recordRequested(const sora::RecorderCommand& command, const QString& station);

@@ -1,8 +1,8 @@
 #include "RecordingStart.h"
 
 #include "ChildWindow.h"
-#include "RecorderFolder.h"
-#include "RecordingCheck.h"
+#include "station/RecorderFolder.h"
+#include "station/RecordingCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/ProcessLauncher.h"
@@ -19,6 +19,9 @@
 namespace sora {
 
 namespace {
+
+// Redirections followed before the recorder is left to try.
+constexpr int kMaxRedirections = 5;
 
 // First line of every message that says why a recording does not start.
 const QString kCannotRecord = QStringLiteral("録音を開始できません。\r\n");
@@ -51,8 +54,13 @@ void RecordingStart::begin(const RecorderCommand& command, const QString& statio
     }
     // One short listen first, so a stream that is not there or that the recorder cannot take is
     // told now instead of a recorder that ends at once; the windows stay usable meanwhile.
-    m_platform.probe.probe(QUrl(command.arguments.value(0)), this,
-                           [this](const ProbeReply& reply) { answered(reply); });
+    probe(QUrl(command.address));
+}
+
+void RecordingStart::probe(const QUrl& address)
+{
+    m_probed = address;
+    m_platform.probe.probe(address, this, [this](const ProbeReply& reply) { answered(reply); });
 }
 
 void RecordingStart::startNow()
@@ -67,10 +75,17 @@ void RecordingStart::answered(const ProbeReply& reply)
 {
     if (!m_checking)
         return;
+    // The recorder follows every redirection: where each leads is checked as the first was.
+    if (m_redirections < kMaxRedirections) {
+        if (const std::optional<QUrl> next = RedirectionToFollow(m_probed, reply)) {
+            ++m_redirections;
+            return probe(*next);
+        }
+    }
     endCheck();
     const ProbeVerdict verdict = JudgeProbe(reply);
     if (verdict.problem) {
-        tell(kCannotRecord + *verdict.problem + QStringLiteral("\r\n") + m_command.arguments.value(0), false);
+        tell(kCannotRecord + *verdict.problem + QStringLiteral("\r\n") + m_command.address, false);
         return;
     }
     start(m_command, verdict);
@@ -78,7 +93,7 @@ void RecordingStart::answered(const ProbeReply& reply)
 
 void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
 {
-    command.setMetadataCodeset(verdict.codeset);
+    command.metadataCodeset = verdict.codeset;
     if (const std::optional<QString> problem = RecorderProblem(command)) {
         tell(kCannotRecord + *problem, true);
         return;
@@ -86,9 +101,9 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
 
     LaunchRequest request;
     request.program = command.program;
-    request.arguments = command.arguments;
+    request.arguments = command.arguments();
     request.workingDirectory = command.workingDirectory;
-    request.title = QStringLiteral("録音: ") + (m_station.isEmpty() ? command.arguments.value(0) : m_station);
+    request.title = QStringLiteral("録音: ") + (m_station.isEmpty() ? command.address : m_station);
     request.logFile = RecorderFolder(ResolvedRecFolder(command)).logFile();
     request.environment = RecorderEnvironment();
     // Started and forgotten: the recording goes on after the windows and the program are gone.
@@ -102,7 +117,7 @@ void RecordingStart::start(RecorderCommand command, const ProbeVerdict& verdict)
     Recording recording;
     recording.pid = pid;
     recording.station = m_station;
-    recording.address = command.arguments.value(0);
+    recording.address = command.address;
     recording.started = QDateTime::currentDateTime();
     recording.ends = m_ends;
     recording.folder = RecorderFolder(ResolvedRecFolder(command)).path();

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "Recorder.h"
+#include "station/RecorderCommand.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 
 class QWidget;
 
@@ -45,6 +46,7 @@ signals:
     void started(const QString& address);
 
 private:
+    void probe(const QUrl& address);
     void answered(const ProbeReply& reply);
     void start(RecorderCommand command, const ProbeVerdict& verdict);
     void playerGone();
@@ -56,6 +58,8 @@ private:
     QWidget* const m_home;
     QPointer<ChildWindow> m_player;
     RecorderCommand m_command;
+    QUrl m_probed; // the address the probe under way listens to
+    int m_redirections = 0;
     QString m_station;
     QDateTime m_ends;
     bool m_checking = false;

@@ -11,6 +11,8 @@ namespace sora {
 namespace {
 
 const QString kReconnecting = QStringLiteral("接続が切れたため、再接続します。");
+const QString kLongGone =
+    QStringLiteral("放送局に10分間つながらないため、スリープを妨げるのをやめました。再接続は続けます。");
 
 QString document(const QString& address)
 {
@@ -20,9 +22,19 @@ QString document(const QString& address)
 } // namespace
 
 StationRecovery::StationRecovery(WebBrowser& browser, QObject* parent)
-    : QObject(parent), m_browser(browser), m_retry(new QTimer(this))
+    : QObject(parent), m_browser(browser), m_retry(new QTimer(this)), m_playsOn(new QTimer(this))
 {
     m_retry->setSingleShot(true);
+    m_playsOn->setSingleShot(true);
+    m_playsOn->setInterval(kPlaysOnFor);
+    // A station that never comes back must not keep the computer awake for ever.
+    connect(m_playsOn, &QTimer::timeout, this, [this] {
+        if (!m_playback.retrying())
+            return;
+        m_longGone = true;
+        emit StatusTextChange(kLongGone);
+        emit ReconnectingChange();
+    });
     connect(m_retry, &QTimer::timeout, this, &StationRecovery::retry);
     connect(&browser, &WebBrowser::MediaReport, this, &StationRecovery::mediaReported);
     connect(&browser, &WebBrowser::LoadStarted, this, &StationRecovery::loadStarted);
@@ -33,10 +45,18 @@ StationRecovery::StationRecovery(WebBrowser& browser, QObject* parent)
     });
 }
 
-bool StationRecovery::isStationPage(const QString& address)
+void StationRecovery::setPlaysOnFor(std::chrono::milliseconds wait)
 {
-    return !GetUrlValue(address, QStringLiteral("&serv=")).isEmpty() &&
-           !GetUrlValue(address, QStringLiteral("&mount=")).isEmpty();
+    m_playsOn->setInterval(wait);
+}
+
+void StationRecovery::settled()
+{
+    const bool was = reconnecting();
+    m_playsOn->stop();
+    m_longGone = false;
+    if (was != reconnecting())
+        emit ReconnectingChange();
 }
 
 void StationRecovery::mediaReported(const MediaEvent& event)
@@ -46,14 +66,16 @@ void StationRecovery::mediaReported(const MediaEvent& event)
         m_playback.playing();
         m_playingPage = m_browser.LocationURL();
         m_retry->stop();
+        settled();
         break;
     case MediaEvent::Kind::Paused:
         m_playback.paused();
         m_retry->stop();
+        settled();
         break;
     case MediaEvent::Kind::Ended:
         // A live stream has no end of its own: its end is a drop. A file that ends has ended.
-        if (event.live || isStationPage(m_browser.LocationURL()))
+        if (event.live || IsStationPage(m_browser.LocationURL()))
             failed();
         break;
     case MediaEvent::Kind::Failed:
@@ -79,16 +101,19 @@ void StationRecovery::stop()
     m_playingPage.clear();
     m_playback.navigated();
     m_retry->stop();
+    settled();
 }
 
 void StationRecovery::failed()
 {
-    const std::optional<PlaybackRecovery::Wait> wait = m_playback.failed();
+    const std::optional<RetryPolicy::Wait> wait = m_playback.failed();
     if (!wait || m_playingPage.isEmpty())
         return;
     listenForNetwork();
     emit StatusTextChange(kReconnecting);
     m_retry->start(*wait);
+    if (!m_playsOn->isActive() && !m_longGone)
+        m_playsOn->start();
 }
 
 void StationRecovery::retry()

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "PlaybackRecovery.h"
+#include "station/RetryPolicy.h"
 
 #include <QObject>
 #include <QString>
+
+#include <chrono>
 
 class QTimer;
 
@@ -21,12 +23,19 @@ class StationRecovery final : public QObject
 public:
     explicit StationRecovery(WebBrowser& browser, QObject* parent = nullptr);
 
+    // How long a station being brought back still counts as playing (and keeps the computer awake).
+    static constexpr std::chrono::milliseconds kPlaysOnFor{10 * 60 * 1000};
+
     bool retrying() const { return m_playback.retrying(); }
-    // A station page: its address names a stream server and mount, so what it plays is live.
-    static bool isStationPage(const QString& address);
+    // Being brought back, and not for longer than kPlaysOnFor: for the listener it still plays.
+    bool reconnecting() const { return m_playback.retrying() && !m_longGone; }
+    // Tests shorten kPlaysOnFor.
+    void setPlaysOnFor(std::chrono::milliseconds wait);
 
 signals:
     void StatusTextChange(const QString& text);
+    // reconnecting() changed.
+    void ReconnectingChange();
 
 private:
     void mediaReported(const MediaEvent& event);
@@ -35,10 +44,13 @@ private:
     void retry();
     void stop();
     void listenForNetwork();
+    void settled();
 
     WebBrowser& m_browser;
     QTimer* m_retry;
-    PlaybackRecovery m_playback;
+    QTimer* m_playsOn;      // ends the time a drop still counts as playing
+    bool m_longGone = false; // the station stayed away longer than that
+    RetryPolicy m_playback;
     QString m_playingPage; // the page whose sound played last, as LocationURL spelled it
     bool m_listensForNetwork = false;
 };

@@ -1,6 +1,6 @@
 #include "WebEngineBrowser.h"
 
-#include "AddressSpelling.h"
+#include "station/AddressSpelling.h"
 #include "BrowserPage.h"
 #include "PageDownloads.h"
 #include "TapInterceptor.h"
@@ -150,6 +150,8 @@ void WebEngineBrowser::SetPageVisible(bool visible)
 
 void WebEngineBrowser::pageProcessEnded(bool abnormal)
 {
+    // No page script is left to say that its elements went away.
+    emit PageProcessEnded();
     if (!abnormal || m_crashReload->isActive())
         return;
     emit StatusTextChange(kCrashed);

@@ -19,12 +19,20 @@ class OutsideLinks(DesktopTestCase):
         folder = tempfile.TemporaryDirectory(prefix="sora-opened-")
         self.addCleanup(folder.cleanup)
         opened = Path(folder.name) / "opened.log"
-        # The playlist's temporary file goes with the test too.
-        p = self.program(env={"PATH": f"{STANDINS}:{os.environ['PATH']}", "SORA_OPENED": str(opened),
+        # The desktop's browser stands in; its MIME associations are the real xdg-mime's, as a
+        # desktop without a session of its own has them. The playlist's temporary file goes with
+        # the test too.
+        browser = Path(folder.name) / "bin"
+        browser.mkdir()
+        (browser / "xdg-open").symlink_to(STANDINS / "xdg-open")
+        p = self.program(env={"PATH": f"{browser}:{os.environ['PATH']}", "SORA_OPENED": str(opened),
                               "TMPDIR": folder.name})
         calls = lambda: opened.read_text().splitlines() if opened.exists() else []
-        # The desktop's default player for playlists (xdg-mime stands in): a program that logs
-        # what it was given, started through its desktop entry.
+        (p.home / ".config").mkdir(parents=True, exist_ok=True)
+        (p.home / ".config/mimeapps.list").write_text(
+            "[Default Applications]\naudio/x-scpls=sora-test-player.desktop\n")
+        # The default player for playlists: a program that logs what it was given, started
+        # through its desktop entry.
         player = Path(folder.name) / "player"
         player.write_text('#!/bin/sh\nprintf "player %s\\n" "$*" >> "$SORA_OPENED"\n')
         player.chmod(0o755)

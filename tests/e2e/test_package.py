@@ -84,7 +84,7 @@ class Package(unittest.TestCase):
         depends = [d.split()[0] for d in field("Depends").split(", ")]
         for needed in ("libc6", "libqt6webenginewidgets6", "libqt6widgets6", "libxi6", "qt6-qpa-plugins"):
             self.assertIn(needed, depends)
-        self.assertEqual(field("Recommends"), "streamripper, xterm, fonts-ipafont-gothic, qt6-translations-l10n")
+        self.assertEqual(field("Recommends"), "streamripper, xterm, fonts-ipafont-gothic, qt6-translations-l10n, xdg-utils")
         self.assertRegex(field("Maintainer"), r"^[^<>]+ <[^<>@]+@[^<>@]+>$")
         description = field("Description")
         self.assertIn("internet-radio", description)

@@ -51,6 +51,12 @@ public:
     // The page's media elements did `kind` on their own, and now hold `playing` and `paused`.
     void reportMedia(MediaEvent::Kind kind, int playing, int paused, bool live = false,
                      const QString& source = QString());
+    // The page's process was killed: its elements are gone without a word from them.
+    void killPageProcess()
+    {
+        m_audible = false;
+        emit PageProcessEnded();
+    }
     void setAudible(bool audible)
     {
         m_audible = audible;

@@ -7,8 +7,8 @@
 
 namespace sora::fakes {
 
-// Answers every probe at once with `reply` (an MP3 stream by default), or keeps it pending
-// when `holds` is set, until answer().
+// Answers every probe at once with the next of `queue`, else `reply` (an MP3 stream by
+// default), or keeps it pending when `holds` is set, until answer().
 class FakeStreamProbe final : public StreamProbe
 {
 public:
@@ -21,6 +21,7 @@ public:
     }
 
     ProbeReply reply;
+    QList<ProbeReply> queue;
     bool holds = false;
     QList<QUrl> probed;
 
@@ -35,7 +36,7 @@ public:
     void answer()
     {
         if (m_pending && m_context)
-            std::exchange(m_pending, nullptr)(reply);
+            std::exchange(m_pending, nullptr)(queue.isEmpty() ? reply : queue.takeFirst());
     }
 
 private:

@@ -1,8 +1,8 @@
 // Station addresses are web input: whatever a page's address holds, the recorder gets exactly the
 // stream address, "-a", "-d" and the recording folder, and the values read are what the address
 // spells between its keys, with only characters beyond ASCII escaped.
-#include "windows/AddressSpelling.h"
-#include "windows/Recorder.h"
+#include "station/AddressSpelling.h"
+#include "station/RecorderCommand.h"
 #include "station/UrlValue.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -44,19 +44,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const sora::RecorderCommand command = sora::BuildRecorderCommand(address, QStringLiteral("/opt/sora"), recFolder);
     check(command.program == QStringLiteral("./streamripper.exe"));
     check(command.workingDirectory == QStringLiteral("/opt/sora"));
-    check(command.arguments.size() == 6);
-    check(command.arguments.at(0).startsWith(QStringLiteral("http://")));
-    check(command.arguments.at(1) == QStringLiteral("-a"));
-    check(command.arguments.at(2) == QStringLiteral("-d"));
-    check(command.arguments.at(3) == recFolder);
-    check(command.arguments.at(4) == QStringLiteral("--codeset-filesys=UTF-8"));
-    check(command.arguments.at(5) == QStringLiteral("--codeset-metadata=UTF-8"));
+    check(command.arguments().size() == 6);
+    check(command.arguments().at(0).startsWith(QStringLiteral("http://")));
+    check(command.arguments().at(1) == QStringLiteral("-a"));
+    check(command.arguments().at(2) == QStringLiteral("-d"));
+    check(command.arguments().at(3) == recFolder);
+    check(command.arguments().at(4) == QStringLiteral("--codeset-filesys=UTF-8"));
+    check(command.arguments().at(5) == QStringLiteral("--codeset-metadata=UTF-8"));
     const QString joined = sora::StreamAddress(sora::GetUrlValue(address, QStringLiteral("&serv=")),
                                                sora::GetUrlValue(address, QStringLiteral("&port=")),
                                                sora::GetUrlValue(address, QStringLiteral("&mount=")));
     // Plain ASCII with nothing but the characters beyond it escaped: where the page wrote no
     // escapes of its own, reading them back gives the values as joined.
-    const QString stream = command.arguments.at(0);
+    const QString stream = command.arguments().at(0);
     for (const QChar c : stream)
         check(c.unicode() < 0x80);
     check(stream == sora::asciiAddress(joined));

@@ -48,9 +48,9 @@ TEST(PlayerModel, ActOnThePlayerWindowThatPlayedSoundLastElseTheActiveOneNeverAP
     EXPECT_EQ(media.playingWindow(), second);
     second->close();
     EXPECT_EQ(media.playingWindow(), nullptr);
-    EXPECT_EQ(media.state().status, QStringLiteral("Stopped"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Stopped);
     EXPECT_FALSE(media.state().canControl);
-    EXPECT_EQ(media.state().trackId, QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+    EXPECT_EQ(media.state().track, 0);
 }
 
 TEST(PlayerModel, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches)
@@ -63,44 +63,61 @@ TEST(PlayerModel, PauseAndPlayTheElementsOfThePageOrMuteAPlayerNoScriptReaches)
     QSignalSpy statuses(&media, &PlayerModel::playbackStatusChanged);
     b->reportMedia(MediaEvent::Kind::Playing, 1, 0);
     PlayerState s = media.state();
-    EXPECT_EQ(s.status, QStringLiteral("Playing"));
+    EXPECT_EQ(s.status, PlaybackStatus::Playing);
     EXPECT_EQ(s.title, QStringLiteral("ラジオ夢見"));
-    EXPECT_TRUE(s.trackId.startsWith(QStringLiteral("/org/sorawindowex/")));
+    EXPECT_GT(s.track, 0);
     EXPECT_TRUE(s.canControl);
 
     media.PlayPause();
     EXPECT_EQ(b->mediaCommands.last(), MediaCommand::Pause);
-    EXPECT_EQ(media.state().status, QStringLiteral("Paused"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Paused);
     EXPECT_FALSE(b->muted);
     media.Play();
     EXPECT_EQ(b->mediaCommands.last(), MediaCommand::Resume);
-    EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
-    EXPECT_EQ(media.state().trackId, s.trackId); // the same window, the same track
+    EXPECT_EQ(media.state().status, PlaybackStatus::Playing);
+    EXPECT_EQ(media.state().track, s.track); // the same window, the same track
 
     // The page paused by itself.
     b->reportMedia(MediaEvent::Kind::Paused, 0, 1);
-    EXPECT_EQ(media.state().status, QStringLiteral("Paused"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Paused);
     EXPECT_EQ(statuses.size(), 4); // Playing, Paused, Playing, Paused: each change once
-    EXPECT_EQ(statuses.last().at(0).toString(), QStringLiteral("Paused"));
+    EXPECT_EQ(statuses.last().at(0).value<PlaybackStatus>(), PlaybackStatus::Paused);
 
     // The player sits in another site's frame: only its sound tells that it plays.
     b->reportMedia(MediaEvent::Kind::Changed, 0, 0);
     b->media.unreachable = true;
     b->setAudible(true);
-    EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Playing);
     media.Stop();
     EXPECT_TRUE(b->muted);
-    EXPECT_EQ(media.state().status, QStringLiteral("Paused"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Paused);
     EXPECT_EQ(media.state().volume, 1.0);
     media.Play();
     EXPECT_FALSE(b->muted);
-    EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Playing);
 
     media.SetVolume(0);
     EXPECT_TRUE(b->muted);
     EXPECT_EQ(media.state().volume, 0.0);
     media.SetVolume(0.5);
     EXPECT_FALSE(b->muted);
+}
+
+TEST(PlayerModel, APlayingPageWhoseProcessDiesStopsPlayingAndLetsTheComputerSleep)
+{
+    Harness h;
+    ASSERT_TRUE(h.load());
+    PlayerModel media(h.main(), QString());
+    FakeBrowser* b = h.browser(1);
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0);
+    EXPECT_EQ(media.state().status, PlaybackStatus::Playing);
+    EXPECT_TRUE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
+
+    b->killPageProcess();
+    EXPECT_EQ(media.state().status, PlaybackStatus::Stopped);
+    EXPECT_FALSE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
+    media.PlayPause(); // plays again rather than pausing what is gone
+    EXPECT_EQ(b->mediaCommands.last(), MediaCommand::Resume);
 }
 
 TEST(PlayerModel, TheTitleIsTheStationAsTheTitleStripShowsItElseThePageTitle)
@@ -163,9 +180,9 @@ TEST(PlayerModel,
 
     // The station dropped and is being brought back: still playing.
     b->reportMedia(MediaEvent::Kind::Failed, 0, 0);
-    EXPECT_EQ(media.state().status, QStringLiteral("Playing"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Playing);
     b->reportMedia(MediaEvent::Kind::Paused, 0, 0); // the listener's pause ends the reconnect
-    EXPECT_EQ(media.state().status, QStringLiteral("Stopped"));
+    EXPECT_EQ(media.state().status, PlaybackStatus::Stopped);
 
     // An element that plays no stream address of its own: the page's values name the stream. A
     // history that cannot be written is said once.

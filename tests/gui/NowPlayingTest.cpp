@@ -1,9 +1,13 @@
 // Following a stream's title: which way it is read, and what counts as a new song.
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
+#include "FakeRecordings.h"
 #include "FakeTitleReader.h"
 #include "app/Cp932.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -20,7 +24,7 @@ struct Watch
 {
     FakeTitleReader reader;
     std::optional<QString> recorded;
-    NowPlaying playing{reader, [this](const QUrl&) { return recorded; }};
+    NowPlaying playing{reader, [this](const QUrl&, QObject*, auto done) { done(recorded); }};
     QStringList songs;
 
     Watch()
@@ -88,6 +92,41 @@ TEST(NowPlaying, ADocumentThatSpoilsTheStreamsShiftJisTitlesIsLeftForTheStreamsO
     w.playing.watch(kStream);
     EXPECT_EQ(w.playing.song(), song);
     EXPECT_EQ(w.songs, QStringList{song});
+}
+
+TEST(NowPlaying, AJapaneseTitleAfterAsciiOnesIsHeldAgainstTheStreamBeforeTheDocumentIsBelieved)
+{
+    Watch w;
+    const QString song = QStringLiteral("懐メロ - 昭和の歌");
+    w.reader.statusQueue = {FakeTitleReader::document("/live", "Intro")};
+    w.reader.icyQueue = {FakeTitleReader::metadata("StreamTitle='Intro';")};
+    // Shift_JIS on a mount that declares no character set: the server took it for Latin-1.
+    w.reader.status = FakeTitleReader::document("/live", QString::fromLatin1(*cp932::encode(song)));
+    w.reader.icy = FakeTitleReader::metadata("StreamTitle='" + *cp932::encode(song) + "';");
+    w.playing.watch(kStream);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.songs.size() >= 2; }));
+    EXPECT_EQ(w.songs, (QStringList{"Intro", song}));
+}
+
+TEST(NowPlaying, TheRecordersTrackIsReadFromItsFolderAwayFromTheWindow)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(QDir(tmp.path()).mkpath("Station/incomplete"));
+    const QString file = tmp.filePath(QStringLiteral("Station/incomplete/歌手 - 曲.mp3"));
+    QFile(file).open(QIODevice::WriteOnly);
+    FakeRecordings recordings;
+    Recording r;
+    r.address = kStream.toString();
+    r.folder = tmp.path();
+    ASSERT_TRUE(recordings.add(r));
+    recordings.open.insert(recordings.list.at(0).id, {file});
+
+    QObject context;
+    std::optional<std::optional<QString>> told;
+    RecorderTrackOf(recordings, kStream, &context, [&](const std::optional<QString>& t) { told = t; });
+    EXPECT_FALSE(told); // not on this thread
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told.has_value(); }));
+    EXPECT_EQ(*told, QStringLiteral("歌手 - 曲"));
 }
 
 TEST(NowPlaying, WhileThisProgramRecordsTheStreamTheRecordersTrackStandsInWithoutAConnection)

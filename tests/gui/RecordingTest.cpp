@@ -210,8 +210,19 @@ TEST_F(RecordingTest, BadValuesAndStreamsTheRecorderCannotTakeAreSaidWhileTheBut
     EXPECT_TRUE(player->cmdRec->isEnabled());
     refusal("Ogg Opus");
 
-    // Titles in Shift_JIS: the recorder is told so.
+    // A redirection to a plain address that redirects to https://: each one is followed.
     h.probe.holds = false;
+    h.probe.probed.clear();
+    ProbeReply moved = h.probe.reply;
+    moved.status = 302;
+    moved.location = "/elsewhere";
+    h.probe.queue = {moved, moved};
+    h.probe.queue[1].location = "https://secure.example/kiri";
+    record(MsgResult::Yes);
+    EXPECT_EQ(h.probe.probed, (QList<QUrl>{QUrl("http://127.0.0.1:8001/kiri"), QUrl("http://127.0.0.1:8001/elsewhere")}));
+    refusal("https://secure.example/kiri");
+
+    // Titles in Shift_JIS: the recorder is told so.
     h.probe.reply.contentType = "audio/mpeg";
     h.probe.reply.body.clear();
     h.probe.reply.icyName = QByteArray("\x89\xf5\x83\x81\x83\x8d\x8b\xc7"); // 懐メロ局

@@ -2,6 +2,7 @@
 // alone: what counts as a drop, the tries, and what ends them.
 #include "windows/StationRecovery.h"
 #include "Harness.h"
+#include "frame/PlayerModel.h"
 #include "windows/ChildWindow.h"
 
 #include <QSignalSpy>
@@ -65,4 +66,30 @@ TEST(StationRecovery, ADropIsTriedAgainUntilSoundPlaysAndAnyOtherLoadEndsTheTrie
     // A pause is the listener's: nothing to bring back.
     b->reportMedia(MediaEvent::Kind::Paused, 0, 1);
     EXPECT_FALSE(recovery->retrying());
+}
+
+TEST(StationRecovery, AStationThatStaysAwayStopsCountingAsPlayingAfterAWhileWhileTheTriesGoOn)
+{
+    Harness h;
+    ASSERT_TRUE(h.load());
+    PlayerModel media(h.main(), QString());
+    ChildWindow* window = h.main().childAt(1);
+    FakeBrowser* b = h.browser(1);
+    auto* recovery = window->findChild<StationRecovery*>();
+    recovery->setPlaysOnFor(std::chrono::milliseconds(50));
+    QSignalSpy status(window, &ChildWindow::StatusTextChange);
+    b->userOpens(kStation);
+    b->finishLoad();
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0);
+    b->reportMedia(MediaEvent::Kind::Failed, 0, 0);
+    EXPECT_EQ(media.state().status, PlaybackStatus::Playing);
+    EXPECT_TRUE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media.state().status == PlaybackStatus::Stopped; }));
+    EXPECT_FALSE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
+    EXPECT_TRUE(status.last().at(0).toString().contains(QStringLiteral("スリープを妨げるのをやめました")));
+    EXPECT_TRUE(recovery->retrying());
+    // Back at last: playing, and held off again.
+    b->reportMedia(MediaEvent::Kind::Playing, 1, 0);
+    EXPECT_TRUE(h.sleep.held.contains(SleepInhibitor::Hold::Playing));
 }

@@ -1,5 +1,5 @@
 // How the real browser reports the address of the page shown.
-#include "windows/AddressSpelling.h"
+#include "station/AddressSpelling.h"
 #include "windows/WebEngineBrowser.h"
 
 #include <gtest/gtest.h>

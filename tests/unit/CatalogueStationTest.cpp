@@ -2,7 +2,7 @@
 #include "station/CatalogueStation.h"
 #include "station/DirectoryPages.h"
 #include "station/UrlValue.h"
-#include "windows/Recorder.h"
+#include "station/RecorderCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -21,4 +21,8 @@ TEST(DesktopEntryCommand, PutsTheFileForItsFieldCodeUndoesQuotingAndDropsOtherCo
               (QStringList{QStringLiteral("audacious"), file}));
     EXPECT_EQ(desktopEntryCommand(QStringLiteral("p %u %F"), file), (QStringList{QStringLiteral("p"), file}));
     EXPECT_TRUE(desktopEntryCommand(QStringLiteral("  "), file).isEmpty());
+    // A code inside a word; the entry's own escapes undone before its quoting.
+    EXPECT_EQ(desktopEntryCommand(QStringLiteral(R"("/opt/my\splayer" --opt=%f "a\\\\b")"), file),
+              (QStringList{QStringLiteral("/opt/my player"), QStringLiteral("--opt=") + file,
+                           QStringLiteral(R"(a\b)")}));
 }

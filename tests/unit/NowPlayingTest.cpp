@@ -1,8 +1,9 @@
 // What is playing: the station's title in a status document, in a stream's metadata, split for the
 // desktop, and kept as one line of the history of titles.
-#include "windows/NowPlaying.h"
+#include "station/NowPlaying.h"
 #include "app/Cp932.h"
-#include "app/SongHistory.h"
+#include "station/SongHistory.h"
+#include "platform/StreamProbe.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,6 +32,12 @@ TEST(NowPlaying, TheStatusDocumentGivesTheTitleOfTheStreamsOwnMountOnly)
     EXPECT_EQ(StatusDocumentTitle(
                   R"({"icestats":{"source":{"listenurl":"http://h/m","artist":"A","title":"T"}}})", "/m"),
               QStringLiteral("A - T"));
+    // A title of digits alone, or a word like true, is written as a number or a boolean.
+    EXPECT_EQ(StatusDocumentTitle(R"({"icestats":{"source":{"listenurl":"http://h/m","title":1999}}})", "/m"),
+              QStringLiteral("1999"));
+    EXPECT_EQ(StatusDocumentTitle(
+                  R"({"icestats":{"source":{"listenurl":"http://h/m","artist":42,"title":true}}})", "/m"),
+              QStringLiteral("42 - true"));
     // No document of a stream server.
     for (const QByteArray& other : {QByteArray("<html>404</html>"), QByteArray(R"({"icestats":{}})"),
                                     QByteArray(R"({"icestats":{"source":null}})"), QByteArray()})
@@ -38,6 +45,9 @@ TEST(NowPlaying, TheStatusDocumentGivesTheTitleOfTheStreamsOwnMountOnly)
 
     const QUrl doc = StatusDocumentAddress(QUrl(QStringLiteral("http://radio.example:8000/ラ?x=1")));
     EXPECT_EQ(doc.toString(QUrl::FullyEncoded), "http://radio.example:8000/status-json.xsl?mount=/%E3%83%A9");
+    // A "+" of the mount would reach the server as a space.
+    EXPECT_TRUE(GetRequest(StatusDocumentAddress(QUrl(QStringLiteral("http://h:8000/a+b"))), "")
+                    .startsWith("GET /status-json.xsl?mount=/a%2Bb HTTP/1.0\r\n"));
 }
 
 TEST(NowPlaying, StreamTitlesAreDecodedAsTheRecordingCheckDoesAndSplitIntoArtistAndTitle)
@@ -81,6 +91,12 @@ TEST(SongHistory, OneLineATitleWithTabsAndLineBreaksMadeHarmless)
                           QStringLiteral("http://h/m\n"));
     EXPECT_EQ(line, QStringLiteral("2026-12-08 01:02:03\t局 名\ta b  c d e\thttp://h/m\n"));
     EXPECT_EQ(SongHistory::fileName(QDate(2026, 12, 31)), QStringLiteral("曲名履歴-2026-12.tsv"));
+    // What a spreadsheet would take for a formula, or for a quoted field, is text.
+    EXPECT_EQ(SongHistory::line(when, QStringLiteral("=HYPERLINK(\"x\")"), QStringLiteral("-1+2"),
+                                QStringLiteral("@h")),
+              QStringLiteral("2026-12-08 01:02:03\t'=HYPERLINK(\"x\")\t'-1+2\t'@h\n"));
+    EXPECT_EQ(SongHistory::line(when, QStringLiteral(" +局"), QStringLiteral("\"曲\""), QStringLiteral("'q")),
+              QStringLiteral("2026-12-08 01:02:03\t'+局\t'\"曲\"\t''q\n"));
 }
 
 TEST(SongHistory, EachMonthsFileGetsItsColumnsOnceAndEveryLineAtOnce)
@@ -97,6 +113,15 @@ TEST(SongHistory, EachMonthsFileGetsItsColumnsOnceAndEveryLineAtOnce)
               QStringLiteral("日時\t放送局\t曲名\tアドレス\n2026-12-31 23:59:00\tS\tOne\thttp://h/m\n"
                              "2026-12-31 23:59:00\tS\tTwo\thttp://h/m\n"));
     EXPECT_TRUE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("曲名履歴-2027-01.tsv"))));
+
+    // A line cut short (a full disk) is ended before the next one, which stays whole.
+    QFile january(QDir(dir.path()).filePath(QStringLiteral("曲名履歴-2027-01.tsv")));
+    ASSERT_TRUE(january.open(QIODevice::Append));
+    january.write("2027-01-01 00:01:00\tS\tCu");
+    january.close();
+    ASSERT_TRUE(history.append(QDateTime(QDate(2027, 1, 1), QTime(0, 2)), "S", "Five", "http://h/m"));
+    ASSERT_TRUE(january.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(january.readAll().endsWith("\tS\tCu\n2027-01-01 00:02:00\tS\tFive\thttp://h/m\n"));
 
     // A file that cannot be written (here a folder in its place) says so.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("曲名履歴-2027-02.tsv")));

@@ -1,5 +1,5 @@
 // The recorder command cut out of a station page's address, and the checks made before starting it.
-#include "windows/Recorder.h"
+#include "station/RecorderCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +14,7 @@ namespace {
 
 QString stream(const QString& page)
 {
-    return BuildRecorderCommand(page, "/p", "/r/").arguments.value(0);
+    return BuildRecorderCommand(page, "/p", "/r/").address;
 }
 
 } // namespace
@@ -26,7 +26,7 @@ TEST(RecorderCommand, RunsTheRecorderInTheProgramFolderWithEachPieceAsOneArgumen
         "/home/u/my rec dir/");
     EXPECT_EQ(c.program, "./streamripper.exe");
     EXPECT_EQ(c.workingDirectory, "/opt/my sora");
-    EXPECT_EQ(c.arguments, (QStringList{"http://s.example:8000/live", "-a", "-d", "/home/u/my rec dir/",
+    EXPECT_EQ(c.arguments(), (QStringList{"http://s.example:8000/live", "-a", "-d", "/home/u/my rec dir/",
                                         "--codeset-filesys=UTF-8", "--codeset-metadata=UTF-8"}));
     EXPECT_EQ(c.text(), "./streamripper.exe http://s.example:8000/live -a -d /home/u/my rec dir/ "
                         "--codeset-filesys=UTF-8 --codeset-metadata=UTF-8");
@@ -45,7 +45,7 @@ TEST(RecorderCommand, ReadsTheAddressOncePerKeyInTheOrderServPortMount)
 {
     const QStringList reads = {"http://d/?&serv=first&", "http://d/?&port=2&", "http://d/?&mount=/third&"};
     int n = 0;
-    EXPECT_EQ(BuildRecorderCommand([&] { return reads.value(n++); }, "/p", "/r/").arguments.value(0),
+    EXPECT_EQ(BuildRecorderCommand([&] { return reads.value(n++); }, "/p", "/r/").address,
               "http://first:2/third");
     EXPECT_EQ(n, 3);
 }
@@ -60,9 +60,9 @@ TEST(RecorderCommand, NoPageValueCanAddAnArgumentOrOption)
     for (const QString& page : hostile) {
         // A folder that looks like an option is still only the value of -d.
         const RecorderCommand c = BuildRecorderCommand(page, "/p", "-d");
-        ASSERT_EQ(c.arguments.size(), 6) << page.toStdString();
-        EXPECT_TRUE(c.arguments[0].startsWith("http://")) << page.toStdString();
-        EXPECT_EQ(c.arguments.mid(1, 3), (QStringList{"-a", "-d", "-d"})) << page.toStdString();
+        ASSERT_EQ(c.arguments().size(), 6) << page.toStdString();
+        EXPECT_TRUE(c.arguments()[0].startsWith("http://")) << page.toStdString();
+        EXPECT_EQ(c.arguments().mid(1, 3), (QStringList{"-a", "-d", "-d"})) << page.toStdString();
     }
     EXPECT_EQ(stream(hostile[0]), "http://h:1/live -E rm -rf ~");
 }

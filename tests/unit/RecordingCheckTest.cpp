@@ -1,6 +1,6 @@
 // The check before a recording: page values, what a probe of the stream says, and the names
 // the recordings window shows.
-#include "windows/RecordingCheck.h"
+#include "station/RecordingCheck.h"
 #include "app/Cp932.h"
 
 #include <gtest/gtest.h>

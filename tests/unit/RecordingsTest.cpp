@@ -1,7 +1,8 @@
 // Where a recording's files are found, and who may be signalled: the recorder's folder layout on
 // made-up open files, and the real recordings on real processes.
+#include "platform/ProcessIdentity.h"
 #include "platform/StateFileRecordings.h"
-#include "windows/RecorderFolder.h"
+#include "station/RecorderFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -134,7 +135,7 @@ TEST_F(StateFileRecordingsTest, TheRecorderIsListedFoundInItsFolderAndStoppedAnd
                           }())
                               .object();
     planted["pid"] = other.processId();
-    planted["startTicks"] = QString::number(StateFileRecordings::processStartTicks(other.processId()));
+    planted["startTicks"] = QString::number(process::startTicks(other.processId()));
     planted["started"] = QDateTime::currentDateTime().addSecs(-100).toString(Qt::ISODateWithMs);
     QFile plant(QDir(state).filePath("planted.json"));
     ASSERT_TRUE(plant.open(QIODevice::WriteOnly));
@@ -150,7 +151,7 @@ TEST_F(StateFileRecordingsTest, TheRecorderIsListedFoundInItsFolderAndStoppedAnd
 
     Recording forged = running[0];
     forged.pid = other.processId();
-    forged.startTicks = StateFileRecordings::processStartTicks(other.processId());
+    forged.startTicks = process::startTicks(other.processId());
     QString error;
     EXPECT_FALSE(recordings.stop(forged, &error));
     EXPECT_FALSE(error.isEmpty());
@@ -169,6 +170,84 @@ TEST_F(StateFileRecordingsTest, TheRecorderIsListedFoundInItsFolderAndStoppedAnd
     }
     EXPECT_TRUE(recordings.running().isEmpty());
     EXPECT_TRUE(QDir(state).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(StateFileRecordingsTest, ARecorderInATerminalIsFoundWhicheverThreadStartedItAndNoLookalikeIs)
+{
+    StateFileRecordings recordings(state, program);
+    // A process of the user's in the program folder that names the recorder is no terminal showing it.
+    other.setWorkingDirectory(program);
+    other.start("python3", {"-c", "import time; time.sleep(60)", "./streamripper.exe"});
+    ASSERT_TRUE(other.waitForStarted());
+    ASSERT_TRUE(recordings.add(recording(other.processId())));
+    EXPECT_TRUE(recordings.running().isEmpty());
+
+    // A terminal stands in that starts the recorder from a thread of its own, which a kernel's
+    // list of a process's children leaves out (and some kernels have no such list).
+    const QString track = rec + "/Station/incomplete/track.mp3";
+    recorder.setWorkingDirectory(program);
+    recorder.start("python3", {"-c",
+                               "import subprocess, sys, threading\n"
+                               "body = \"import sys, time\\nf = open(sys.argv[1], 'w')\\n"
+                               "print('open', flush=True)\\ntime.sleep(60)\"\n"
+                               "t = threading.Thread(target=lambda: subprocess.run(['./streamripper.exe', '-c', "
+                               "body, sys.argv[1]]))\nt.start()\nt.join()",
+                               track});
+    ASSERT_TRUE(recorder.waitForReadyRead(10000));
+    ASSERT_TRUE(recordings.add(recording(recorder.processId())));
+    const QList<Recording> running = recordings.running();
+    ASSERT_EQ(running.size(), 1);
+    EXPECT_EQ(RecorderFolder(rec).stationFolderOf(recordings.openFiles(running[0])), rec + "/Station");
+    QString error;
+    ASSERT_TRUE(recordings.stop(running[0], &error)) << error.toStdString();
+    EXPECT_TRUE(recorder.waitForFinished(10000));
+}
+
+TEST_F(StateFileRecordingsTest, AnEndRightAfterTheCheckIsToldAndOnlyTheProcessCheckedIsSignalled)
+{
+    StateFileRecordings recordings(state, program);
+    if (!recordings.announcesEnds())
+        GTEST_SKIP() << "no process descriptors";
+    const QString track = rec + "/Station/incomplete/track.mp3";
+    startRecorder(track);
+    ASSERT_TRUE(recordings.add(recording(recorder.processId())));
+    bool told = false;
+    QObject::connect(&recordings, &Recordings::changed, [&told] { told = true; });
+    // Ends between the check that lists it and the watch over its end.
+    recordings.setAfterCheck([this](qint64) {
+        recorder.kill();
+        recorder.waitForFinished();
+    });
+    EXPECT_EQ(recordings.running().size(), 1);
+    for (int i = 0; i < 50 && !told; ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    EXPECT_TRUE(told);
+    recordings.setAfterCheck({});
+    EXPECT_TRUE(recordings.running().isEmpty());
+
+    // Between 停止's check and its signal, the recorder ends and its id goes to another process.
+    startRecorder(track);
+    ASSERT_TRUE(recordings.add(recording(recorder.processId())));
+    const QList<Recording> running = recordings.running();
+    ASSERT_EQ(running.size(), 1);
+    const qint64 checked = recorder.processId();
+    QFile lastPid("/proc/sys/kernel/ns_last_pid");
+    recordings.setAfterCheck([&](qint64) {
+        recorder.kill();
+        recorder.waitForFinished();
+        if (lastPid.open(QIODevice::WriteOnly)) {
+            lastPid.write(QByteArray::number(checked - 1));
+            lastPid.close();
+        }
+        other.setWorkingDirectory(program);
+        other.start("./streamripper.exe", {"-c", "import time; time.sleep(60)"});
+        other.waitForStarted();
+    });
+    QString error;
+    EXPECT_FALSE(recordings.stop(running[0], &error));
+    if (other.processId() != checked)
+        GTEST_SKIP() << "the id could not be handed on here";
+    EXPECT_EQ(other.state(), QProcess::Running);
 }
 
 TEST_F(StateFileRecordingsTest, AStateFolderOthersCanReachIsRefusedWithItsReason)

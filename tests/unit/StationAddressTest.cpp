@@ -36,3 +36,10 @@ TEST(GetUrlValue, LongAddressesAreNoProblem)
     const QString longValue(40000, u'v');
     EXPECT_EQ(GetUrlValue("http://d/?x" + QString(40000, u'p') + "&title=" + longValue + "&z", "&title="), longValue);
 }
+
+TEST(IsStationPage, NeedsServAndMountEachAfterAnAmpersandAndNotEmpty)
+{
+    EXPECT_TRUE(sora::IsStationPage("http://d/s.cgi?ch=1&serv=h&port=8000&mount=/m"));
+    EXPECT_FALSE(sora::IsStationPage("http://d/s.cgi?serv=h&port=8000&mount=/m")); // "?serv=" is no "&serv="
+    EXPECT_FALSE(sora::IsStationPage("http://d/s.cgi?ch=1&serv=h&mount="));
+}

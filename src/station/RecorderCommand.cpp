@@ -1,7 +1,7 @@
-#include "Recorder.h"
+#include "RecorderCommand.h"
 
 #include "AddressSpelling.h"
-#include "station/UrlValue.h"
+#include "UrlValue.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,14 +18,21 @@ const QString kRecorder = QStringLiteral("streamripper.exe");
 
 } // namespace
 
-QString RecorderCommand::text() const
+QStringList RecorderCommand::arguments() const
 {
-    return (QStringList{program} + arguments).join(u' ');
+    // The address always starts with "http://", so no page value can make it read as an option,
+    // and the folder is the value of "-d" whatever it starts with.
+    return {address,
+            QStringLiteral("-a"),
+            QStringLiteral("-d"),
+            folder,
+            QStringLiteral("--codeset-filesys=UTF-8"),
+            QStringLiteral("--codeset-metadata=") + metadataCodeset};
 }
 
-void RecorderCommand::setMetadataCodeset(const QString& codeset)
+QString RecorderCommand::text() const
 {
-    arguments.last() = QStringLiteral("--codeset-metadata=") + codeset;
+    return (QStringList{program} + arguments()).join(u' ');
 }
 
 QString StreamAddress(const QString& serv, const QString& port, const QString& mount)
@@ -40,8 +47,7 @@ RecorderCommand BuildRecorderCommand(const std::function<QString()>& locationUrl
     const QString port = GetUrlValue(locationUrl(), QStringLiteral("&port="));
     const QString mount = GetUrlValue(locationUrl(), QStringLiteral("&mount="));
     // Linux has no drive-relative paths: "./" names the recorder in the working directory, which
-    // is the program folder. The address always starts with "http://", so no page value can make
-    // it read as an option, and the folder is the value of "-d" whatever it starts with.
+    // is the program folder.
     RecorderCommand command;
     command.program = QStringLiteral("./") + kRecorder;
     // The page's Japanese reaches the stream server as UTF-8 escapes, as the browser sends it; the
@@ -49,12 +55,8 @@ RecorderCommand BuildRecorderCommand(const std::function<QString()>& locationUrl
     // Whatever the locale, the recorder reads station names as Latin-1 or ASCII and writes file
     // names the same way unless told otherwise: a Japanese name would become "-" or mojibake.
     // Linux file names are UTF-8, and so are the directory's station names.
-    command.arguments = {asciiAddress(StreamAddress(serv, port, mount)),
-                         QStringLiteral("-a"),
-                         QStringLiteral("-d"),
-                         recFolder,
-                         QStringLiteral("--codeset-filesys=UTF-8"),
-                         QStringLiteral("--codeset-metadata=UTF-8")};
+    command.address = asciiAddress(StreamAddress(serv, port, mount));
+    command.folder = recFolder;
     command.workingDirectory = programFolder;
     command.serv = serv;
     command.port = port;
@@ -70,8 +72,7 @@ RecorderCommand BuildRecorderCommand(const QString& pageAddress, const QString& 
 
 QString ResolvedRecFolder(const RecorderCommand& command)
 {
-    const QString folder = command.arguments.value(3);
-    return folder.isEmpty() ? QString() : QDir(command.workingDirectory).filePath(folder);
+    return command.folder.isEmpty() ? QString() : QDir(command.workingDirectory).filePath(command.folder);
 }
 
 std::optional<QString> RecorderProblem(const RecorderCommand& command)

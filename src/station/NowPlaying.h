@@ -40,8 +40,10 @@ std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString
 QString IcyStreamTitle(const QByteArray& metadata);
 
 // The track the recorder writes now while this program records `stream`, with no connection at
-// all; nothing when no recording of it runs.
-std::optional<QString> RecorderTrackOf(Recordings& recordings, const QUrl& stream);
+// all; nothing when no recording of it runs. The folder is read away from the calling thread;
+// `done` comes later on `context`'s thread, never once `context` is gone.
+void RecorderTrackOf(Recordings& recordings, const QUrl& stream, QObject* context,
+                     std::function<void(const std::optional<QString>&)> done);
 
 // "Artist - Title" split at its first " - "; a title without one has no artist.
 struct SongParts
@@ -70,9 +72,10 @@ public:
     static constexpr double kIcyShare = 0.018;
     static constexpr int kAssumedKbps = 64;
 
-    // `recordedTrack` gives the recorder's current track while this program records `stream`.
-    NowPlaying(TitleReader& reader, std::function<std::optional<QString>(const QUrl& stream)> recordedTrack,
-               QObject* parent = nullptr);
+    // Tells `done`, on `context`, the recorder's current track while this program records `stream`.
+    using RecordedTrack = std::function<void(const QUrl& stream, QObject* context,
+                                             std::function<void(const std::optional<QString>&)> done)>;
+    NowPlaying(TitleReader& reader, RecordedTrack recordedTrack, QObject* parent = nullptr);
 
     // Follows `stream` while it plays; an empty address stops. The last title of a stream is
     // remembered: the same stream playing again shows it until the next read, and brings no new
@@ -113,6 +116,7 @@ private:
         Icy,    // the stream's own metadata
     };
     void read();
+    void readStream();
     void probe();
     void probed(int generation);
     void heard(const QString& title);
@@ -120,7 +124,7 @@ private:
     bool tapping() const;
 
     TitleReader& m_reader;
-    std::function<std::optional<QString>(const QUrl&)> m_recordedTrack;
+    RecordedTrack m_recordedTrack;
     QTimer* m_timer;
     Wait m_statusEvery = kStatusEvery;
     Wait m_icyEvery = kIcyEvery;
@@ -129,6 +133,7 @@ private:
     bool m_active = false;
     int m_generation = 0; // replies of an earlier watch are dropped
     Mode m_mode = Mode::Probe;
+    bool m_charsetKnown = false; // a title beyond ASCII came the same both ways
     int m_mismatches = 0;
     QStringList m_listed; // the document's last few titles, while probing
     QString m_song;

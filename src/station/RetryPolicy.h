@@ -24,7 +24,7 @@ private:
 // Whether a page's station must be brought back. Only sound that played and then stopped
 // without the listener's doing is: a page that never played is the page's business, and a pause
 // or a page of the listener's own choosing ends any retry.
-class PlaybackRecovery
+class RetryPolicy
 {
 public:
     using Wait = RetryIntervals::Wait;

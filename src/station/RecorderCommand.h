@@ -9,19 +9,20 @@
 namespace sora {
 
 // How the recorder is started for one station: the recorder in the program folder, run from
-// there, with the stream address, "-a", "-d" and the recording folder, then the two options that
-// make it name its files in UTF-8 from UTF-8 station names. Each argument reaches the recorder as
+// there, on the stream address into the recording folder. Each argument reaches the recorder as
 // exactly one argument; no shell ever sees them.
 struct RecorderCommand
 {
-    QString program;           // "./streamripper.exe": the one in the working directory
-    QStringList arguments;     // stream address, "-a", "-d", recording folder, the two codesets
-    QString workingDirectory;  // the program folder
+    QString program;          // "./streamripper.exe": the one in the working directory
+    QString address;          // the stream address, ASCII
+    QString folder;           // the recording folder as the settings name it
+    QString metadataCodeset = QStringLiteral("UTF-8"); // of the station's titles: "UTF-8", "CP932"
+    QString workingDirectory; // the program folder
     QString serv, port, mount; // the page's values the address was built from
 
-    // Tells the recorder the character set of the station's titles ("UTF-8", "CP932").
-    void setMetadataCodeset(const QString& codeset);
-
+    // The address, "-a", "-d" and the folder, then the two options that make it name its files
+    // in UTF-8 from UTF-8 station names and read titles in their own character set.
+    QStringList arguments() const;
     // The command as one line, for messages and logs; not for a shell.
     QString text() const;
 };

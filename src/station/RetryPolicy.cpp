@@ -1,4 +1,4 @@
-#include "PlaybackRecovery.h"
+#include "RetryPolicy.h"
 
 #include <algorithm>
 #include <array>
@@ -16,16 +16,16 @@ RetryIntervals::Wait RetryIntervals::next()
     return wait;
 }
 
-void PlaybackRecovery::playing()
+void RetryPolicy::playing()
 {
     m_state = State::Playing;
     m_intervals.reset();
     m_tryOpen = false;
 }
 
-void PlaybackRecovery::paused() { navigated(); }
+void RetryPolicy::paused() { navigated(); }
 
-std::optional<PlaybackRecovery::Wait> PlaybackRecovery::failed()
+std::optional<RetryPolicy::Wait> RetryPolicy::failed()
 {
     if (m_state == State::Playing) {
         m_state = State::Retrying;
@@ -39,14 +39,14 @@ std::optional<PlaybackRecovery::Wait> PlaybackRecovery::failed()
     return std::nullopt;
 }
 
-PlaybackRecovery::Wait PlaybackRecovery::retried()
+RetryPolicy::Wait RetryPolicy::retried()
 {
     m_next = m_intervals.next();
     m_tryOpen = true;
     return std::max(m_next, kQuietPage);
 }
 
-void PlaybackRecovery::navigated()
+void RetryPolicy::navigated()
 {
     m_state = State::Idle;
     m_intervals.reset();

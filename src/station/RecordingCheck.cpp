@@ -58,6 +58,16 @@ StreamStart SplitIcy(const QByteArray& body, int metaInt)
     return s;
 }
 
+std::optional<QUrl> RedirectionToFollow(const QUrl& probed, const ProbeReply& reply)
+{
+    if (reply.status < 300 || reply.status >= 400)
+        return std::nullopt;
+    const QUrl next = probed.resolved(QUrl::fromEncoded(reply.location.trimmed()));
+    if (!next.isValid() || next.scheme() != u"http" || next.host().isEmpty())
+        return std::nullopt;
+    return next;
+}
+
 ProbeVerdict JudgeProbe(const ProbeReply& reply)
 {
     ProbeVerdict v;

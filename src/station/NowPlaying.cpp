@@ -1,27 +1,58 @@
 #include "NowPlaying.h"
 
-#include "Recorder.h"
+#include "RecorderCommand.h"
 #include "RecorderFolder.h"
 #include "RecordingCheck.h"
-#include "station/Icy.h"
-#include "station/UrlValue.h"
+#include "Icy.h"
+#include "UrlValue.h"
 #include "app/Cp932.h"
 #include "platform/Recordings.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QFuture>
+#include <QPromise>
+#include <QThreadPool>
 #include <QTimer>
-#include <QUrlQuery>
 
 #include <algorithm>
 #include <tuple>
 
 namespace sora {
+
+namespace {
+
+// A status document's value as text: a title made only of digits, or a word like true, the
+// server writes as a JSON number or boolean.
+QString DocumentText(const QJsonValue& value)
+{
+    if (value.isDouble() || value.isBool())
+        return DecodedTitle(value.toVariant().toString());
+    return DecodedTitle(value.toString());
+}
+
+bool IsAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The listing of a folder happens away from the windows: a hung network folder must not freeze
+// them. Its own few threads, so such a folder never holds up the program's other work, and never
+// destroyed, so it never holds up the exit either.
+QThreadPool& FolderReaders()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(2);
+        return p;
+    }();
+    return *pool;
+}
+
+} // namespace
 
 QString StationName(const QString& pageAddress, const QString& pageTitle)
 {
@@ -62,9 +93,10 @@ QUrl StatusDocumentAddress(const QUrl& stream)
     QUrl doc =
         stream.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo);
     doc.setPath(QStringLiteral("/status-json.xsl"));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("mount"), stream.path(QUrl::FullyDecoded));
-    doc.setQuery(query);
+    // Escaped but for its slashes: a "+" sent as it is reads as a space.
+    doc.setQuery(QStringLiteral("mount=") +
+                     QString::fromLatin1(QUrl::toPercentEncoding(stream.path(QUrl::FullyDecoded), "/")),
+                 QUrl::StrictMode);
     return doc;
 }
 
@@ -80,8 +112,8 @@ std::optional<QString> StatusDocumentTitle(const QByteArray& json, const QString
         const QUrl listen(source.value(u"listenurl").toString());
         if (!listen.isValid() || listen.path(QUrl::FullyDecoded) != mount)
             continue;
-        const QString title = DecodedTitle(source.value(u"title").toString());
-        const QString artist = DecodedTitle(source.value(u"artist").toString());
+        const QString title = DocumentText(source.value(u"title"));
+        const QString artist = DocumentText(source.value(u"artist"));
         return artist.isEmpty() || title.isEmpty() ? title + artist : artist + QStringLiteral(" - ") + title;
     }
     return std::nullopt;
@@ -92,22 +124,30 @@ QString IcyStreamTitle(const QByteArray& metadata)
     return DecodedTitle(IcyStreamTitleText(metadata).value_or(QString()));
 }
 
-std::optional<QString> RecorderTrackOf(Recordings& recordings, const QUrl& stream)
+void RecorderTrackOf(Recordings& recordings, const QUrl& stream, QObject* context,
+                     std::function<void(const std::optional<QString>&)> done)
 {
+    QString station;
     for (const Recording& r : recordings.running()) {
         if (!SameStream(QUrl(r.address), stream))
             continue;
-        // The newest file of the recorder's incomplete/ folder, as 録音一覧 shows it; the folder
-        // is the one the recorder itself holds files open in.
-        const QString station = RecorderFolder(r.folder).stationFolderOf(recordings.openFiles(r));
-        if (station.isEmpty())
-            return std::nullopt;
-        QList<FileEntry> entries;
-        for (const QFileInfo& info : QDir(station + QStringLiteral("/incomplete")).entryInfoList(QDir::Files))
-            entries.append({info.fileName(), info.lastModified()});
-        return RecorderFolder::currentTrack(entries);
+        // The folder the recorder itself holds files open in.
+        station = RecorderFolder(r.folder).stationFolderOf(recordings.openFiles(r));
+        break;
     }
-    return std::nullopt;
+    auto promise = std::make_shared<QPromise<std::optional<QString>>>();
+    QFuture<std::optional<QString>> future = promise->future();
+    promise->start();
+    future.then(context, [done](const std::optional<QString>& track) { done(track); });
+    if (station.isEmpty()) {
+        promise->addResult(std::nullopt);
+        promise->finish();
+        return;
+    }
+    FolderReaders().start([promise, station] {
+        promise->addResult(RecorderFolder::currentTrackIn(station)); // as 録音一覧 shows it
+        promise->finish();
+    });
 }
 
 SongParts SplitSong(const QString& song)
@@ -118,9 +158,7 @@ SongParts SplitSong(const QString& song)
     return {song.left(dash).trimmed(), song.mid(dash + 3).trimmed()};
 }
 
-NowPlaying::NowPlaying(TitleReader& reader,
-                       std::function<std::optional<QString>(const QUrl& stream)> recordedTrack,
-                       QObject* parent)
+NowPlaying::NowPlaying(TitleReader& reader, RecordedTrack recordedTrack, QObject* parent)
     : QObject(parent), m_reader(reader), m_recordedTrack(std::move(recordedTrack)), m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
@@ -147,6 +185,7 @@ void NowPlaying::watch(const QUrl& stream)
     if (active && !SameStream(stream, m_stream)) {
         m_stream = stream;
         m_mode = Mode::Probe;
+        m_charsetKnown = false;
         m_mismatches = 0;
         m_listed.clear();
         m_lastTitle.clear();
@@ -224,12 +263,21 @@ void NowPlaying::read()
 {
     if (!m_active || tapping())
         return;
-    if (m_recordedTrack) {
-        if (const std::optional<QString> track = m_recordedTrack(m_stream)) {
-            heard(*track);
-            return schedule(m_recorderEvery);
-        }
-    }
+    if (!m_recordedTrack)
+        return readStream();
+    const int generation = m_generation;
+    m_recordedTrack(m_stream, this, [this, generation](const std::optional<QString>& track) {
+        if (generation != m_generation)
+            return;
+        if (!track)
+            return readStream();
+        heard(*track);
+        schedule(m_recorderEvery);
+    });
+}
+
+void NowPlaying::readStream()
+{
     const int generation = m_generation;
     switch (m_mode) {
     case Mode::Probe:
@@ -246,6 +294,11 @@ void NowPlaying::read()
                     // The server changed, or is gone for now: find out again which way to read.
                     m_mode = Mode::Probe;
                     return schedule(m_statusEvery);
+                }
+                if (!m_charsetKnown && *title != m_lastTitle && !IsAscii(*title)) {
+                    // Nothing beyond ASCII agreed so far: a new title is held against the stream's own first.
+                    m_mode = Mode::Probe;
+                    return probe();
                 }
                 heard(*title);
                 schedule(m_statusEvery);
@@ -302,8 +355,13 @@ void NowPlaying::probed(int generation)
     // A server's first bytes to a listener are audio of some seconds ago, with the title of then:
     // any title the document gave of late agrees.
     const bool utf8 = MetadataCodeset(icy.metadata) == u"UTF-8";
-    if (listed && (!icy.hasMetadata || utf8 || m_listed.contains(sent))) {
+    const bool agrees = m_listed.contains(sent);
+    // ASCII reads the same in every character set: only a title beyond it shows the document right.
+    // A stream whose first block tells no title gives nothing to judge by.
+    const bool proven = !icy.hasMetadata || (utf8 && !IsAscii(sent)) || (agrees && !IsAscii(sent));
+    if (listed && (!icy.hasMetadata || utf8 || agrees) && (proven || sent.isEmpty() || IsAscii(*listed))) {
         m_mode = Mode::Status;
+        m_charsetKnown = proven;
         heard(*listed);
         return schedule(m_statusEvery);
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -46,5 +47,9 @@ struct ProbeVerdict
     QString codeset = QStringLiteral("UTF-8");
 };
 ProbeVerdict JudgeProbe(const ProbeReply& reply);
+
+// Where a probe of `probed` is sent on, as the recorder would follow: a plain http:// address
+// a redirection names; nothing for any other answer, which JudgeProbe judges.
+std::optional<QUrl> RedirectionToFollow(const QUrl& probed, const ProbeReply& reply);
 
 } // namespace sora

@@ -74,4 +74,12 @@ QString RecorderFolder::currentTrack(const QList<FileEntry>& incomplete)
     return newest ? QFileInfo(newest->name).completeBaseName() : QString();
 }
 
+QString RecorderFolder::currentTrackIn(const QString& stationFolder)
+{
+    QList<FileEntry> entries;
+    for (const QFileInfo& info : QDir(QDir(stationFolder).filePath(kIncomplete)).entryInfoList(QDir::Files))
+        entries.append({info.fileName(), info.lastModified()});
+    return currentTrack(entries);
+}
+
 } // namespace sora

@@ -42,6 +42,8 @@ public:
     // The track being recorded: the newest file of incomplete/, without its extension; empty when
     // there is none.
     static QString currentTrack(const QList<FileEntry>& incomplete);
+    // The same, read from a station folder's incomplete/ (the disk: off the window's thread).
+    static QString currentTrackIn(const QString& stationFolder);
 
 private:
     QString m_path;

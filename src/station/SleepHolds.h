@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStringList>
+
+namespace sora {
+
+class SleepInhibitor;
+
+// The computer's automatic suspend, held off from this one place: while a station plays, and
+// while recordings run.
+class SleepHolds
+{
+public:
+    explicit SleepHolds(SleepInhibitor& inhibitor) : m_inhibitor(inhibitor) {}
+
+    void setPlaying(bool playing);
+    // The stations being recorded now; none lets go.
+    void setRecording(const QStringList& stations);
+
+private:
+    SleepInhibitor& m_inhibitor;
+};
+
+} // namespace sora
