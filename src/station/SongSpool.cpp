@@ -68,7 +68,15 @@ QString TrackFileName(const QString& title, const QString& extension)
         name.remove(0, 1);
     if (name.isEmpty())
         name = QStringLiteral("（曲名なし）");
-    return name.left(200) + u'.' + extension;
+    // A file name holds 255 bytes: a long Japanese title is cut by its UTF-8 bytes, never in the
+    // middle of a character.
+    const qsizetype room = 240 - extension.toUtf8().size();
+    while (name.toUtf8().size() > room) {
+        name.chop(1);
+        if (!name.isEmpty() && name.back().isHighSurrogate())
+            name.chop(1);
+    }
+    return name + u'.' + extension;
 }
 
 QString SongSpool::userFolder()

@@ -82,4 +82,8 @@ TEST(TrackFileName, WhatAFileNameCannotHoldIsReplaced)
     EXPECT_EQ(TrackFileName(QStringLiteral("AC/DC - Back: In Black?"), "mp3"), "AC-DC - Back- In Black-.mp3");
     EXPECT_EQ(TrackFileName(QStringLiteral("../x"), "ogg"), "-x.ogg");
     EXPECT_EQ(TrackFileName(QString(), "mp3"), QStringLiteral("（曲名なし）.mp3"));
+    // A long Japanese title fits a file name's 255 bytes, whole characters only.
+    const QString longName = TrackFileName(QString(150, QChar(0x6F22)) + QString::fromUcs4(U"\U0001F3B5"), "mp3");
+    EXPECT_LE(longName.toUtf8().size(), 255);
+    EXPECT_TRUE(longName.endsWith(QStringLiteral("漢.mp3")));
 }
