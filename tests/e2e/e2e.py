@@ -103,3 +103,32 @@ class DesktopTestCase(unittest.TestCase):
 
     def now(self):
         return time.time()
+
+
+class IcecastTestCase(DesktopTestCase):
+    """A desktop test case with an icecast2 of its own (`cls.ice`), started before the demo
+    directory, which may list its mounts (`directory_options`), and stopped after it."""
+
+    @classmethod
+    def icecast(cls):
+        raise NotImplementedError  # the test's icecast.Icecast
+
+    @classmethod
+    def directory_options(cls, ice):
+        return cls.server_options
+
+    @classmethod
+    def setUpClass(cls):
+        cls.ice = cls.icecast()
+        cls.ice.start()
+        cls.server_options = cls.directory_options(cls.ice)
+        try:
+            super().setUpClass()
+        except BaseException:
+            cls.ice.stop()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        super().tearDownClass()
+        cls.ice.stop()

@@ -8,7 +8,7 @@ import time
 import unittest
 from datetime import date
 
-from e2e import LIST, STATION, DesktopTestCase, s
+from e2e import LIST, STATION, IcecastTestCase, s
 
 import icecast  # noqa: E402 (tools/, on the path through e2e)
 
@@ -24,26 +24,17 @@ def parts(song):
     return artist, title
 
 
-class NowPlaying(DesktopTestCase):
+class NowPlaying(IcecastTestCase):
     @classmethod
-    def setUpClass(cls):
-        cls.ice = icecast.Icecast([icecast.Mount("/glacier.mp3", titles=SONGS, seconds=SONG_SECONDS),
-                                   icecast.Mount("/old.mp3", charset="SHIFT_JIS")],
-                                  burst_size=131072)  # the page's player starts sooner
-        cls.ice.start()
-        cls.server_options = dict(extra_stations=[(STATION_NAME, cls.ice.url("/glacier.mp3")),
-                                                  (OLD_STATION, cls.ice.url("/old.mp3"))],
-                                  extra_plays_own=True)
-        try:
-            super().setUpClass()
-        except BaseException:
-            cls.ice.stop()
-            raise
+    def icecast(cls):
+        return icecast.Icecast([icecast.Mount("/glacier.mp3", titles=SONGS, seconds=SONG_SECONDS),
+                                icecast.Mount("/old.mp3", charset="SHIFT_JIS")],
+                               burst_size=131072)  # the page's player starts sooner
 
     @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.ice.stop()
+    def directory_options(cls, ice):
+        return dict(extra_stations=[(STATION_NAME, ice.url("/glacier.mp3")), (OLD_STATION, ice.url("/old.mp3"))],
+                    extra_plays_own=True)
 
     def playerctl(self, *args):
         r = subprocess.run(["playerctl", *args], env=self.desktop.env(), capture_output=True, text=True,

@@ -9,7 +9,7 @@ import unittest
 from datetime import datetime, timedelta
 from pathlib import Path
 
-from e2e import DesktopTestCase, recorder_pids, s
+from e2e import IcecastTestCase, recorder_pids, s
 
 import icecast  # noqa: E402 (tools/, on the path through e2e)
 
@@ -27,21 +27,10 @@ def recorder(folder):
     return None
 
 
-class Schedule(DesktopTestCase):
+class Schedule(IcecastTestCase):
     @classmethod
-    def setUpClass(cls):
-        cls.ice = icecast.Icecast([icecast.Mount("/yoru.mp3")])
-        cls.ice.start()
-        try:
-            super().setUpClass()
-        except BaseException:
-            cls.ice.stop()
-            raise
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.ice.stop()
+    def icecast(cls):
+        return icecast.Icecast([icecast.Mount("/yoru.mp3")])
 
     def test_an_entry_set_a_minute_ahead_records_at_its_start_and_stops_at_its_end(self):
         p = self.program()

@@ -15,7 +15,7 @@ import time
 import unittest
 from pathlib import Path
 
-from e2e import LIST, STATION, DesktopTestCase, recorder_pids, s
+from e2e import LIST, STATION, IcecastTestCase, recorder_pids, s
 
 import icecast  # noqa: E402 (tools/, on the path through e2e)
 
@@ -60,27 +60,17 @@ def ask(port, path):
 
 
 @unittest.skipUnless(icecast.available(), "icecast2 and ezstream are needed")
-class StreamTap(DesktopTestCase):
+class StreamTap(IcecastTestCase):
     @classmethod
-    def setUpClass(cls):
+    def icecast(cls):
         # Blocks about half a second apart, as a station of 128 kbit/s has them every second: a
         # title is told no sooner than the stream's next block.
-        cls.ice = icecast.Icecast([icecast.Mount("/glacier.mp3", titles=SONGS, seconds=SONG_SECONDS,
-                                                 metaint=2048)],
-                                  burst_size=131072)  # the page's player starts sooner
-        cls.ice.start()
-        cls.server_options = dict(extra_stations=[(STATION_NAME, cls.ice.url("/glacier.mp3"))],
-                                  extra_plays_own=True)
-        try:
-            super().setUpClass()
-        except BaseException:
-            cls.ice.stop()
-            raise
+        return icecast.Icecast([icecast.Mount("/glacier.mp3", titles=SONGS, seconds=SONG_SECONDS, metaint=2048)],
+                               burst_size=131072)  # the page's player starts sooner
 
     @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.ice.stop()
+    def directory_options(cls, ice):
+        return dict(extra_stations=[(STATION_NAME, ice.url("/glacier.mp3"))], extra_plays_own=True)
 
     def panel_title(self):
         r = subprocess.run(["playerctl", "metadata", "xesam:title"], env=self.desktop.env(),
