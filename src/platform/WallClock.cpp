@@ -40,9 +40,9 @@ SystemWallClock::~SystemWallClock()
 void SystemWallClock::armCancel()
 {
     // An absolute time far ahead that the kernel cancels when the clock is set.
-    itimerspec spec = {};
-    spec.it_value.tv_sec = static_cast<time_t>(QDateTime::currentSecsSinceEpoch()) + 10LL * 365 * 24 * 3600;
-    ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+    itimerspec farAhead = {};
+    farAhead.it_value.tv_sec = static_cast<time_t>(QDateTime::currentSecsSinceEpoch()) + 10LL * 365 * 24 * 3600;
+    ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &farAhead, nullptr);
 }
 
 void SystemWallClock::prepareForSleep(bool start)
