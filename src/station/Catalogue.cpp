@@ -1,11 +1,10 @@
 #include "Catalogue.h"
 
+#include "UserCache.h"
 #include "app/AtomicFile.h"
 
-#include <QDir>
 #include <QDnsLookup>
 #include <QFile>
-#include <QFileInfo>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QJsonArray>
@@ -15,12 +14,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <memory>
-
-#include <unistd.h>
 
 namespace sora {
 
@@ -53,7 +49,7 @@ QByteArray Catalogue::userAgent()
 
 QString Catalogue::defaultCacheFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/sorawindowex");
+    return UserCacheFolder();
 }
 
 void Catalogue::get(const QString& request, Done done, qint64 maxAgeSeconds)
@@ -176,10 +172,8 @@ void Catalogue::click(const QString& uuid)
 
 void Catalogue::keepList(const QByteArray& json)
 {
-    // The user's own folder: a list planted by someone else is never read.
-    if (!QDir().mkpath(m_cacheFolder))
+    if (!MakeOwnFolder(m_cacheFolder))
         return;
-    QFile::setPermissions(m_cacheFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QJsonObject kept{{QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
                      {QStringLiteral("stations"), QJsonDocument::fromJson(json).array()}};
     writeFileAtomically(m_cacheFolder + u'/' + kListFile, QJsonDocument(kept).toJson(QJsonDocument::Compact));
@@ -187,8 +181,8 @@ void Catalogue::keepList(const QByteArray& json)
 
 std::optional<std::pair<QByteArray, QDateTime>> Catalogue::keptList() const
 {
-    const QFileInfo folder(m_cacheFolder);
-    if (folder.isSymLink() || folder.ownerId() != ::getuid())
+    // The user's own folder: a list planted by someone else is never read.
+    if (!MakeOwnFolder(m_cacheFolder))
         return std::nullopt;
     QFile file(m_cacheFolder + u'/' + kListFile);
     if (!file.open(QIODevice::ReadOnly))

@@ -1,16 +1,16 @@
 #include "SongSpool.h"
 
+#include "UserCache.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <utility>
 
 #include <csignal>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sora {
@@ -30,15 +30,6 @@ QString extensionOf(const QByteArray& contentType)
 }
 
 // A folder of the user's own, not reachable by others; made if missing.
-bool ownFolder(const QString& path)
-{
-    QDir().mkpath(path);
-    struct stat st{};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-        return false;
-    return (st.st_mode & 0077) == 0 || ::chmod(QFile::encodeName(path).constData(), 0700) == 0;
-}
-
 std::shared_ptr<SongSpool>& currentSpool()
 {
     static std::shared_ptr<SongSpool> spool;
@@ -81,11 +72,8 @@ QString TrackFileName(const QString& title, const QString& extension)
 
 QString SongSpool::userFolder()
 {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (cache.isEmpty())
-        return QString();
-    const QString base = cache + QStringLiteral("/SoraWindowEX");
-    if (!ownFolder(base))
+    const QString base = UserCacheFolder();
+    if (!MakeOwnFolder(base))
         return QString();
     // Spools of runs that ended without removing theirs.
     for (const QFileInfo& old : QDir(base).entryInfoList({QStringLiteral("spool-*")}, QDir::Dirs)) {
@@ -100,7 +88,7 @@ QString SongSpool::userFolder()
 SongSpool::SongSpool(QString folder, int maxSongs, qint64 maxMilliseconds)
     : m_folder(std::move(folder)), m_maxSongs(maxSongs), m_maxMilliseconds(maxMilliseconds)
 {
-    m_usable = !m_folder.isEmpty() && ownFolder(m_folder);
+    m_usable = !m_folder.isEmpty() && MakeOwnFolder(m_folder);
     m_clock.start();
 }
 
