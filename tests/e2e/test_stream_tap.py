@@ -137,17 +137,23 @@ class StreamTap(IcecastTestCase):
         for path in ("/", "/" + "0" * 48, "/glacier.mp3"):
             self.assertTrue(ask(ports[0], path).startswith(b"HTTP/1.1 403 "), path)
 
-    def test_a_song_heard_whole_is_kept_and_saved_into_the_stations_folder(self):
+    def play_in_recording_mode(self):
+        """The program in recording mode, recording into a folder of its own, playing the station."""
         p = self.program()
         p.enable_recording()
         folder = Path(tempfile.mkdtemp(prefix="sora-rec-"))
         self.addCleanup(subprocess.run, ["rm", "-rf", str(folder)])
+        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in recorder_pids(folder)])
         since = self.now()
         self.start(p, self.settings(main=(0, 0, 14400, 9000), windows=[(1, 0, 0, 0, 8600, 13200)],
                                     rec_folder=f"{folder}/"))
         self.server.wait_for(LIST, since=since, timeout=60)
         p.click_link(STATION_NAME)
         self.server.wait_for(STATION, since=since, timeout=30)
+        return p, folder
+
+    def test_a_song_heard_whole_is_kept_and_saved_into_the_stations_folder(self):
+        p, folder = self.play_in_recording_mode()
         spool = p.home / ".cache" / "SoraWindowEX" / f"spool-{p.proc.pid}"
         s.wait_until(spool.exists, 60, what="the spool")
         self.assertEqual(stat.S_IMODE(spool.stat().st_mode), 0o700)
@@ -178,17 +184,7 @@ class StreamTap(IcecastTestCase):
         self.assertFalse(spool.exists())
 
     def test_a_recording_begun_mid_song_holds_that_song_from_its_start(self):
-        p = self.program()
-        p.enable_recording()
-        folder = Path(tempfile.mkdtemp(prefix="sora-rec-"))
-        self.addCleanup(subprocess.run, ["rm", "-rf", str(folder)])
-        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in recorder_pids(folder)])
-        since = self.now()
-        self.start(p, self.settings(main=(0, 0, 14400, 9000), windows=[(1, 0, 0, 0, 8600, 13200)],
-                                    rec_folder=f"{folder}/"))
-        self.server.wait_for(LIST, since=since, timeout=60)
-        p.click_link(STATION_NAME)
-        self.server.wait_for(STATION, since=since, timeout=30)
+        p, folder = self.play_in_recording_mode()
 
         # Pressed once the panel shows a song that began while the station played.
         s.wait_until(lambda: self.panel_title() in [t.partition(" - ")[2] for t in SONGS], 60, interval=0.2,
