@@ -2,7 +2,7 @@
 // while and tells every read (kind, bytes) and every new title, one line each, then the totals.
 //
 //     title_cost URL SECONDS
-#include "platform/TitleReader.h"
+#include "station/IcyReads.h"
 #include "station/NowPlaying.h"
 
 #include <QCoreApplication>
@@ -45,7 +45,7 @@ public:
     }
 
 private:
-    sora::NetworkTitleReader m_real;
+    sora::IcyTitleReader m_real;
 };
 
 } // namespace

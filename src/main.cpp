@@ -12,13 +12,12 @@
 #include "platform/SingleInstance.h"
 #include "platform/SleepInhibitor.h"
 #include "platform/StateFileRecordings.h"
-#include "platform/StreamProbe.h"
 #include "platform/TerminationSignals.h"
-#include "platform/TitleReader.h"
 #include "platform/WallClock.h"
 #include "platform/XInput2Backend.h"
 #include "station/Catalogue.h"
 #include "station/DirectoryPages.h"
+#include "station/IcyReads.h"
 #include "windows/DirectoryScheme.h"
 #include "windows/EngineFlags.h"
 #include "windows/RenderingPath.h"
@@ -112,11 +111,11 @@ int main(int argc, char* argv[])
     sora::DetachedProcessLauncher launcher;
     sora::XInput2Backend input;
     sora::SystemTrayIcon tray;
-    sora::TcpStreamProbe probe;
+    sora::IcyStreamProbe probe;
     const sora::ProgramInfo program = sora::ProgramInfo::fromRunningExecutable();
     sora::StateFileRecordings recordings(sora::StateFileRecordings::defaultStateFolder(), program.folder());
     sora::DBusSleepInhibitor sleep;
-    sora::NetworkTitleReader titles;
+    sora::IcyTitleReader titles;
     sora::SystemWallClock clock;
     sora::Platform platform{program, instance, messages, folders,    end,   browsers, launcher,
                             input,   tray,     probe,    recordings, sleep, titles,   clock};

@@ -41,14 +41,4 @@ public:
     virtual void readIcy(const QUrl& stream, QObject* context, std::function<void(const IcyReply&)> done) = 0;
 };
 
-// The real reader, on plain TCP connections (stream servers answer "ICY 200 OK" as often as
-// HTTP), each closed at once after its answer, at most 10 s and 256 KiB each.
-class NetworkTitleReader final : public TitleReader
-{
-public:
-    void readStatus(const QUrl& address, QObject* context,
-                    std::function<void(const StatusReply&)> done) override;
-    void readIcy(const QUrl& stream, QObject* context, std::function<void(const IcyReply&)> done) override;
-};
-
 } // namespace sora

@@ -2,6 +2,7 @@
 
 #include "app/Cp932.h"
 
+#include <QList>
 #include <QRegularExpression>
 #include <QSslSocket>
 #include <QStringDecoder>
@@ -24,6 +25,80 @@ bool isRedirection(int status)
 }
 
 } // namespace
+
+std::optional<ResponseHead> ParseResponseHead(const QByteArray& received)
+{
+    // The first blank line ends the head, whichever line ending the server uses (some mix them).
+    qsizetype end = -1;
+    qsizetype bodyStart = 0;
+    for (qsizetype lineStart = 0, nl; (nl = received.indexOf('\n', lineStart)) >= 0; lineStart = nl + 1) {
+        if (nl == lineStart || (nl == lineStart + 1 && received.at(lineStart) == '\r')) {
+            end = lineStart;
+            bodyStart = nl + 1;
+            break;
+        }
+    }
+    if (end < 0)
+        return std::nullopt;
+
+    ResponseHead head{ProbeReply(), received.mid(bodyStart)};
+    ProbeReply& reply = head.reply;
+    reply.headersArrived = true;
+    const QList<QByteArray> lines = received.left(end).split('\n');
+    reply.statusLine = lines.value(0).trimmed();
+    // "HTTP/1.1 200 OK" or "ICY 200 OK"
+    reply.status = reply.statusLine.simplified().split(' ').value(1).toInt();
+
+    // Fields in order, a folded line (one that starts with a blank) joined to the one before.
+    QList<std::pair<QByteArray, QByteArray>> fields;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if ((line.startsWith(' ') || line.startsWith('\t')) && !fields.isEmpty()) {
+            QByteArray& value = fields.last().second;
+            value = (value + ' ' + line.trimmed()).trimmed();
+            continue;
+        }
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            fields.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+    }
+    // The first of each field counts.
+    for (auto it = fields.crbegin(); it != fields.crend(); ++it) {
+        const auto& [key, value] = *it;
+        if (key == "content-type")
+            reply.contentType = value.toLower();
+        else if (key == "icy-name")
+            reply.icyName = value;
+        else if (key == "icy-metaint")
+            reply.metaInt = qMax(0, value.toInt());
+        else if (key == "location")
+            reply.location = value;
+        else if (key == "content-length")
+            reply.contentLength = value.toLongLong();
+        else if (key == "icy-br")
+            reply.bitrate = value.split(',').value(0).toInt();
+    }
+    return head;
+}
+
+QByteArray GetRequest(const QUrl& address, const QByteArray& headers)
+{
+    QByteArray path = address.path(QUrl::FullyEncoded).toLatin1();
+    if (path.isEmpty())
+        path = "/";
+    if (address.hasQuery())
+        path += '?' + address.query(QUrl::FullyEncoded).toLatin1();
+    const QByteArray host = address.host(QUrl::FullyEncoded).toLatin1() +
+                            (address.port() > 0 ? ':' + QByteArray::number(address.port()) : QByteArray());
+    return "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: SoraWindowEX\r\n" + headers +
+           "\r\n";
+}
+
+bool IsWebPage(const QByteArray& contentType)
+{
+    const QByteArray type = contentType.split(';').value(0).trimmed().toLower();
+    return type == "text/html" || type == "application/xhtml+xml";
+}
 
 bool IsUtf8(const QByteArray& bytes)
 {
@@ -116,6 +191,8 @@ IcyReader::IcyReader(QObject* parent) : QObject(parent), m_socket(new QSslSocket
         m_socket->write(GetRequest(m_address, "Icy-MetaData: 1\r\nAccept: */*\r\n"));
     };
     connect(m_socket, &QSslSocket::connected, this, [this, send] {
+        if (m_receiveBuffer > 0)
+            m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, m_receiveBuffer);
         if (!m_tls)
             send();
     });
@@ -126,7 +203,8 @@ IcyReader::IcyReader(QObject* parent) : QObject(parent), m_socket(new QSslSocket
         if (error == QAbstractSocket::RemoteHostClosedError && !m_paused)
             received();
         fail(error == QAbstractSocket::RemoteHostClosedError ? QStringLiteral("the server closed the stream")
-                                                             : m_socket->errorString());
+                                                             : m_socket->errorString(),
+             error);
     });
 }
 
@@ -134,6 +212,9 @@ void IcyReader::open(const QUrl& stream)
 {
     m_redirections = 0;
     m_closed = false;
+    m_received = 0;
+    m_failure = ProbeReply::Failure::None;
+    m_closedByServer = false;
     connectTo(stream);
 }
 
@@ -171,11 +252,15 @@ void IcyReader::setPaused(bool paused)
         QMetaObject::invokeMethod(this, &IcyReader::received, Qt::QueuedConnection);
 }
 
-void IcyReader::fail(const QString& why)
+void IcyReader::fail(const QString& why, int socketError)
 {
     if (m_closed)
         return;
     m_closed = true;
+    m_failure = socketError == QAbstractSocket::ConnectionRefusedError ? ProbeReply::Failure::Refused
+                : socketError == QAbstractSocket::HostNotFoundError    ? ProbeReply::Failure::HostNotFound
+                                                                       : ProbeReply::Failure::Other;
+    m_closedByServer = socketError == QAbstractSocket::RemoteHostClosedError;
     m_socket->abort();
     emit Ended(why);
 }
@@ -185,19 +270,20 @@ void IcyReader::received()
     if (m_closed || m_paused)
         return;
     QByteArray data = m_socket->readAll();
+    m_received += data.size();
     if (m_inHead) {
         m_buffer += data;
-        std::optional<ProbeReply> head = ParseResponseHead(m_buffer);
+        std::optional<ResponseHead> head = ParseResponseHead(m_buffer);
         if (!head) {
             if (m_buffer.size() > kMaxHead)
                 fail(QStringLiteral("no answer head"));
             return;
         }
-        m_head = std::move(*head);
-        data = std::exchange(m_head.body, QByteArray());
+        m_head = std::move(head->reply);
+        data = std::move(head->after);
         m_buffer.clear();
         m_inHead = false;
-        if (isRedirection(m_head.status) && !m_head.location.isEmpty()) {
+        if (m_follow && isRedirection(m_head.status) && !m_head.location.isEmpty()) {
             const QUrl next = m_address.resolved(QUrl::fromEncoded(m_head.location));
             const QString scheme = next.scheme().toLower();
             if (++m_redirections > kMaxRedirections || (scheme != u"http" && scheme != u"https"))

@@ -13,6 +13,24 @@ class QSslSocket;
 
 namespace sora {
 
+// A response head read off the start of what came: the status line and the fields up to the first
+// blank line (CR LF or bare LF, as servers differ), and the bytes after it.
+struct ResponseHead
+{
+    ProbeReply reply; // headersArrived set, no audio yet
+    QByteArray after;
+};
+// Nothing while that blank line has not arrived.
+std::optional<ResponseHead> ParseResponseHead(const QByteArray& received);
+
+// An HTTP/1.0 GET of `address` as the program sends it: `headers` are further lines, each ending
+// in CR LF.
+QByteArray GetRequest(const QUrl& address, const QByteArray& headers);
+
+// Whether a content type names a web page, which no stream server sends for a stream: the check
+// before a recording refuses it, and the tap leaves it to the engine.
+bool IsWebPage(const QByteArray& contentType);
+
 // The text of a metadata block's StreamTitle, decoded by itself: UTF-8 where its bytes are UTF-8
 // (ASCII included), else code page 932, as old Japanese encoders send. Every title is judged on
 // its own, as an encoder may send the two by turns. Nothing when the block has no StreamTitle.
@@ -71,6 +89,11 @@ public:
 
     void open(const QUrl& stream);
     void close();
+    // Off: a redirection is reported as any other head, for the caller to judge.
+    void setFollowRedirections(bool follow) { m_follow = follow; }
+    // A small kernel buffer for a short read: a server's burst should not find room for much more
+    // than is read. 0 leaves the system's.
+    void setReceiveBuffer(int bytes) { m_receiveBuffer = bytes; }
     // A listener that cannot take more for now: nothing is read (the server is held back by the
     // connection itself) until it is resumed.
     void setPaused(bool paused);
@@ -78,9 +101,15 @@ public:
     const ProbeReply& head() const { return m_head; }
     // Where the stream was found, once redirections are followed.
     QUrl address() const { return m_address; }
+    // Bytes received, heads included, over every connection since open().
+    qint64 receivedBytes() const { return m_received; }
+    // Why the connection ended, once Ended: no server there, no such host, or Other.
+    ProbeReply::Failure failure() const { return m_failure; }
+    // Whether it was the server that closed it.
+    bool closedByServer() const { return m_closedByServer; }
 
 signals:
-    // A head that is no redirection came: a stream where head().status is 200.
+    // A head came that is not followed: a stream where head().status is 200.
     void HeadArrived();
     void Audio(const QByteArray& audio);
     void Metadata(qint64 at, const QByteArray& text);
@@ -90,7 +119,7 @@ signals:
 private:
     void connectTo(const QUrl& address);
     void received();
-    void fail(const QString& why);
+    void fail(const QString& why, int socketError = -1);
 
     QSslSocket* m_socket; // plain TCP for http, TLS for https
     QUrl m_address;
@@ -102,6 +131,11 @@ private:
     bool m_closed = false;
     bool m_paused = false;
     bool m_tls = false;
+    bool m_follow = true;
+    int m_receiveBuffer = 0;
+    qint64 m_received = 0;
+    ProbeReply::Failure m_failure = ProbeReply::Failure::None;
+    bool m_closedByServer = false;
 };
 
 } // namespace sora

@@ -47,17 +47,6 @@ OggCodec SniffOgg(const QByteArray& audio)
     return OggCodec::Other;
 }
 
-StreamStart SplitIcy(const QByteArray& body, int metaInt)
-{
-    const IcyBlocks::Split split = IcyBlocks(metaInt).feed(body);
-    StreamStart s{split.audio, split.blocks.isEmpty() ? QByteArray() : split.blocks.first().text};
-    // The block is NUL-padded text such as StreamTitle='...';
-    const qsizetype nul = s.metadata.indexOf('\0');
-    if (nul >= 0)
-        s.metadata.truncate(nul);
-    return s;
-}
-
 std::optional<QUrl> RedirectionToFollow(const QUrl& probed, const ProbeReply& reply)
 {
     if (reply.status < 300 || reply.status >= 400)
@@ -99,8 +88,7 @@ ProbeVerdict JudgeProbe(const ProbeReply& reply)
                     QStringLiteral("）。");
         return v;
     }
-    const StreamStart start = SplitIcy(reply.body, reply.metaInt);
-    switch (SniffOgg(start.audio)) {
+    switch (SniffOgg(reply.audio)) {
     case OggCodec::Opus:
         v.problem = QStringLiteral("この放送は Ogg Opus 形式で、録音プログラムはこの形式を録音できません。");
         return v;
@@ -112,7 +100,7 @@ ProbeVerdict JudgeProbe(const ProbeReply& reply)
     }
     // Each on its own: a character cut at the end of one must not look whole joined to the other.
     const bool utf8 =
-        MetadataCodeset(reply.icyName) == u"UTF-8" && MetadataCodeset(start.metadata) == u"UTF-8";
+        MetadataCodeset(reply.icyName) == u"UTF-8" && MetadataCodeset(reply.metadata) == u"UTF-8";
     v.codeset = utf8 ? QStringLiteral("UTF-8") : QStringLiteral("CP932");
     return v;
 }

@@ -30,14 +30,6 @@ enum class OggCodec
 // The codec of an Ogg stream's first logical stream, from the bytes of its first page.
 OggCodec SniffOgg(const QByteArray& audio);
 
-// A probe's body split into its audio and the text of its first metadata block.
-struct StreamStart
-{
-    QByteArray audio;
-    QByteArray metadata;
-};
-StreamStart SplitIcy(const QByteArray& body, int metaInt);
-
 // What a probe found: why the recorder must not start (Japanese, for the user), else the
 // character set of the station's titles. Only what the recorder certainly cannot record is
 // refused; a slow or unclear answer is the recorder's to try.

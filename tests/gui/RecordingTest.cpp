@@ -202,7 +202,7 @@ TEST_F(RecordingTest, BadValuesAndStreamsTheRecorderCannotTakeAreSaidWhileTheBut
     h.browser(1)->userOpens("http://d/radioobx.cgi?x=1&title=K&serv=127.0.0.1&port=8001&mount=/kiri&z=");
     h.probe.holds = true;
     h.probe.reply.contentType = "application/ogg";
-    h.probe.reply.body = QByteArray("OggS\0\2", 6) + QByteArray(20, '\0') + "\1\x08OpusHead";
+    h.probe.reply.audio = QByteArray("OggS\0\2", 6) + QByteArray(20, '\0') + "\1\x08OpusHead";
     record(MsgResult::Yes);
     EXPECT_EQ(h.probe.probed, QList<QUrl>{QUrl("http://127.0.0.1:8001/kiri")});
     EXPECT_FALSE(player->cmdRec->isEnabled());
@@ -224,7 +224,7 @@ TEST_F(RecordingTest, BadValuesAndStreamsTheRecorderCannotTakeAreSaidWhileTheBut
 
     // Titles in Shift_JIS: the recorder is told so.
     h.probe.reply.contentType = "audio/mpeg";
-    h.probe.reply.body.clear();
+    h.probe.reply.audio.clear();
     h.probe.reply.icyName = QByteArray("\x89\xf5\x83\x81\x83\x8d\x8b\xc7"); // 懐メロ局
     record(MsgResult::Yes);
     ASSERT_EQ(h.launcher.started.size(), 1);

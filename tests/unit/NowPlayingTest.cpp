@@ -3,7 +3,7 @@
 #include "station/NowPlaying.h"
 #include "app/Cp932.h"
 #include "station/SongHistory.h"
-#include "platform/StreamProbe.h"
+#include "station/Icy.h"
 
 #include <QDir>
 #include <QFile>

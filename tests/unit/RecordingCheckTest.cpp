@@ -2,6 +2,7 @@
 // the recordings window shows.
 #include "station/RecordingCheck.h"
 #include "app/Cp932.h"
+#include "station/Icy.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,9 @@ ProbeReply reply(const QByteArray& type, const QByteArray& body, int metaInt = 0
     r.statusLine = "ICY 200 OK";
     r.contentType = type;
     r.metaInt = metaInt;
-    r.body = body;
+    const IcyBlocks::Split split = IcyBlocks(metaInt).feed(body);
+    r.audio = split.audio;
+    r.metadata = split.blocks.isEmpty() ? QByteArray() : split.blocks.first().text;
     return r;
 }
 
@@ -81,32 +84,32 @@ TEST(RecordingCheck, TheResponseHeadIsReadAsStreamServersSendIt)
     EXPECT_FALSE(ParseResponseHead(""));
 
     // ICY, odd case, a bare LF, a folded name; the audio that came in the same packet is the body.
-    std::optional<ProbeReply> r = ParseResponseHead("ICY 200 OK\r\nCONTENT-Type: Audio/MPEG\r\n"
+    std::optional<ResponseHead> r = ParseResponseHead("ICY 200 OK\r\nCONTENT-Type: Audio/MPEG\r\n"
                                                     "icy-Name:  Kiri\r\n   FM \r\nIcy-MetaInt:8192\n"
                                                     "\r\n\xff\xfb\r\n\r\nrest");
     ASSERT_TRUE(r);
-    EXPECT_TRUE(r->headersArrived);
-    EXPECT_EQ(r->status, 200);
-    EXPECT_EQ(r->statusLine, "ICY 200 OK");
-    EXPECT_EQ(r->contentType, "audio/mpeg");
-    EXPECT_EQ(r->icyName, "Kiri FM");
-    EXPECT_EQ(r->metaInt, 8192);
-    EXPECT_EQ(r->body, "\xff\xfb\r\n\r\nrest");
+    EXPECT_TRUE(r->reply.headersArrived);
+    EXPECT_EQ(r->reply.status, 200);
+    EXPECT_EQ(r->reply.statusLine, "ICY 200 OK");
+    EXPECT_EQ(r->reply.contentType, "audio/mpeg");
+    EXPECT_EQ(r->reply.icyName, "Kiri FM");
+    EXPECT_EQ(r->reply.metaInt, 8192);
+    EXPECT_EQ(r->after, "\xff\xfb\r\n\r\nrest");
 
     r = ParseResponseHead("HTTP/1.0 200 OK\n\nOggS");
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->status, 200);
-    EXPECT_EQ(r->contentType, "");
-    EXPECT_EQ(r->body, "OggS");
+    EXPECT_EQ(r->reply.status, 200);
+    EXPECT_EQ(r->reply.contentType, "");
+    EXPECT_EQ(r->after, "OggS");
 
     // The first of a repeated field counts; a bad metaint is none.
     r = ParseResponseHead("HTTP/1.1 302 Found\r\nLocation: https://s/m \r\nlocation: http://t/\r\n"
                           "icy-metaint: -5\r\n\r\n");
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->status, 302);
-    EXPECT_EQ(r->location, "https://s/m");
-    EXPECT_EQ(r->metaInt, 0);
-    EXPECT_TRUE(r->body.isEmpty());
+    EXPECT_EQ(r->reply.status, 302);
+    EXPECT_EQ(r->reply.location, "https://s/m");
+    EXPECT_EQ(r->reply.metaInt, 0);
+    EXPECT_TRUE(r->after.isEmpty());
 
     EXPECT_TRUE(IsWebPage("text/html; charset=utf-8"));
     EXPECT_FALSE(IsWebPage("application/octet-stream"));
@@ -116,7 +119,9 @@ TEST(RecordingCheck, TheResponseHeadIsReadAsStreamServersSendIt)
 TEST(RecordingCheck, AProbeRefusesOnlyWhatTheRecorderCertainlyCannotRecord)
 {
     const auto problem = [](const QByteArray& head, const QByteArray& body = {}) {
-        return JudgeProbe(*ParseResponseHead(head + "\r\n\r\n" + body)).problem.value_or(QString());
+        ProbeReply r = ParseResponseHead(head + "\r\n\r\n")->reply;
+        r.audio = body;
+        return JudgeProbe(r).problem.value_or(QString());
     };
     ProbeReply noHead;
     noHead.failure = ProbeReply::Failure::Refused;
