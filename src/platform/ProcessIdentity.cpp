@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -129,6 +131,21 @@ int hold(qint64 pid)
 bool signalHeld(int fd, int signal)
 {
     return ::syscall(SYS_pidfd_send_signal, fd, signal, nullptr, 0) == 0;
+}
+
+int interrupt(qint64 pid, int fd)
+{
+    const bool sent = fd >= 0 ? signalHeld(fd, SIGINT) : ::kill(static_cast<pid_t>(pid), SIGINT) == 0;
+    return sent ? 0 : errno;
+}
+
+void release(int fd)
+{
+    if (fd < 0)
+        return;
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
 }
 
 } // namespace sora::process

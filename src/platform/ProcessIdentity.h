@@ -30,5 +30,10 @@ bool canHold();
 int hold(qint64 pid);
 // Sends `signal` to the held process; false, with errno, when it could not.
 bool signalHeld(int fd, int signal);
+// Asks the process to end as its interrupt key does: the held one where `fd` holds it, else (a
+// kernel without process descriptors) the process of that id. 0, else the errno.
+int interrupt(qint64 pid, int fd);
+// Lets go of a descriptor from hold(); errno stays as it was.
+void release(int fd);
 
 } // namespace sora::process

@@ -1,7 +1,7 @@
 // Where a recording's files are found, and who may be signalled: the recorder's folder layout on
 // made-up open files, and the real recordings on real processes.
 #include "platform/ProcessIdentity.h"
-#include "platform/StateFileRecordings.h"
+#include "station/StateFileRecordings.h"
 #include "station/RecorderFolder.h"
 
 #include <QCoreApplication>

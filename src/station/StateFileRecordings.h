@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Recordings.h"
+#include "platform/Recordings.h"
 
 #include <QHash>
 

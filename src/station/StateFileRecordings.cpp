@@ -1,7 +1,7 @@
 #include "StateFileRecordings.h"
 
-#include "DetachedProcessLauncher.h"
-#include "ProcessIdentity.h"
+#include "platform/DetachedProcessLauncher.h"
+#include "platform/ProcessIdentity.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,7 +48,7 @@ void forget(QSocketNotifier* notifier)
 {
     const int fd = static_cast<int>(notifier->socket());
     delete notifier;
-    ::close(fd);
+    process::release(fd);
 }
 
 } // namespace
@@ -89,7 +88,7 @@ void StateFileRecordings::watchEnds(const QList<Recording>& listed)
         }
         // Opened after the check: the process it names must still be the one listed.
         if (process::startTicks(r.pid) != r.startTicks) {
-            ::close(fd);
+            process::release(fd);
             QMetaObject::invokeMethod(this, &Recordings::changed, Qt::QueuedConnection);
             continue;
         }
@@ -256,23 +255,17 @@ bool StateFileRecordings::stop(const Recording& recording, QString* error)
         pid = 0;
     if (m_afterCheck && pid > 0)
         m_afterCheck(pid);
-    // SIGINT, as its interrupt key sends: it closes its files and ends; its terminal follows.
-    bool sent = false;
-    if (pid > 0)
-        sent = fd >= 0 ? process::signalHeld(fd, SIGINT)
-                       : ::kill(static_cast<pid_t>(pid), SIGINT) == 0; // a kernel without process descriptors
-    const int sendError = errno;
-    if (fd >= 0)
-        ::close(fd);
-    errno = sendError;
-    if (sent)
+    // As its interrupt key does: it closes its files and ends; its terminal follows.
+    const int sendError = pid > 0 ? process::interrupt(pid, fd) : ESRCH;
+    process::release(fd);
+    if (sendError == 0)
         return true;
-    if (errno == ESRCH)
+    if (sendError == ESRCH)
         pid = 0; // ended meanwhile
     if (error)
         *error = pid == 0 ? QStringLiteral("録音プログラムが見つかりません。すでに終わっています。")
                           : QStringLiteral("録音プログラムに停止を伝えられません（") +
-                                qt_error_string(errno) + QStringLiteral("）。");
+                                qt_error_string(sendError) + QStringLiteral("）。");
     return false;
 }
 
