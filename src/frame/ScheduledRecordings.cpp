@@ -23,7 +23,7 @@ ScheduledRecordings::ScheduledRecordings(MDIForm1& main, Platform& platform, QOb
 {
     const QString folder = platform.program.folder();
     m_runner = new ScheduleRunner(
-        platform, ScheduleFile::pathIn(folder),
+        platform, main.sleepHolds(), ScheduleFile::pathIn(folder),
         [folder](const QString& page) { return BuildRecorderCommand(page, folder, gRecFolder).address; }, this);
     connect(m_runner, &ScheduleRunner::startRequested, this, [this](const ScheduleEntry& entry, const QDateTime& ends) {
         // The main window's, as a confirmed 録音 is: the exit starts checks still under way.

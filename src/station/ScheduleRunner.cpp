@@ -1,9 +1,9 @@
 #include "ScheduleRunner.h"
 
 #include "ScheduleFile.h"
+#include "SleepHolds.h"
 #include "platform/Platform.h"
 #include "platform/Recordings.h"
-#include "platform/SleepInhibitor.h"
 #include "platform/WallClock.h"
 
 #include <QSet>
@@ -34,9 +34,9 @@ QString MissedRecording::text() const
     return QStringLiteral("未録音: ") + station + u' ' + EntryText(once) + u'（' + reason + u'）';
 }
 
-ScheduleRunner::ScheduleRunner(Platform& platform, QString path,
+ScheduleRunner::ScheduleRunner(Platform& platform, SleepHolds& holds, QString path,
                                std::function<QString(const QString&)> streamOf, QObject* parent)
-    : QObject(parent), m_platform(platform), m_path(std::move(path)), m_streamOf(std::move(streamOf)),
+    : QObject(parent), m_platform(platform), m_holds(holds), m_path(std::move(path)), m_streamOf(std::move(streamOf)),
       m_timer(new QTimer(this)), m_reason(kNotRunning)
 {
     m_timer->setSingleShot(true);
@@ -144,11 +144,7 @@ void ScheduleRunner::check()
             if (m_platform.recordings.stop(r, &error))
                 m_stopped.insert(r.id);
         }
-    if (soon.isEmpty())
-        m_platform.sleep.release(SleepInhibitor::Hold::Scheduled);
-    else
-        m_platform.sleep.hold(SleepInhibitor::Hold::Scheduled,
-                              QStringLiteral("予約録音: ") + soon.join(u'、'));
+    m_holds.setScheduled(soon);
     for (const auto& [entry, ends] : starts)
         emit startRequested(entry, ends);
     if (!found.isEmpty()) {

@@ -13,6 +13,7 @@ class QTimer;
 namespace sora {
 
 struct Platform;
+class SleepHolds;
 struct Recording;
 
 // A scheduled airing that was not recorded, and why.
@@ -34,8 +35,8 @@ class ScheduleRunner final : public QObject
     Q_OBJECT
 public:
     // `streamOf` gives the stream address a station page records, as a recording lists it.
-    ScheduleRunner(Platform& platform, QString path, std::function<QString(const QString&)> streamOf,
-                   QObject* parent);
+    ScheduleRunner(Platform& platform, SleepHolds& holds, QString path,
+                   std::function<QString(const QString&)> streamOf, QObject* parent);
 
     // Reads the file and looks for what is due; the message for the listener when the file had
     // entries that could not be read (kept aside), else empty.
@@ -62,6 +63,7 @@ private:
     void arm(const QDateTime& now, const QList<Recording>& running);
 
     Platform& m_platform;
+    SleepHolds& m_holds;
     QString m_path;
     std::function<QString(const QString&)> m_streamOf;
     QList<ScheduleEntry> m_entries;

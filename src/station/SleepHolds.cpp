@@ -21,4 +21,13 @@ void SleepHolds::setRecording(const QStringList& stations)
         m_inhibitor.hold(SleepInhibitor::Hold::Recording, QStringLiteral("録音中: ") + stations.join(u'、'));
 }
 
+void SleepHolds::setScheduled(const QStringList& stations)
+{
+    // Asleep at its start, it would be missed.
+    if (stations.isEmpty())
+        m_inhibitor.release(SleepInhibitor::Hold::Scheduled);
+    else
+        m_inhibitor.hold(SleepInhibitor::Hold::Scheduled, QStringLiteral("予約録音: ") + stations.join(u'、'));
+}
+
 } // namespace sora
