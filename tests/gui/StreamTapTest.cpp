@@ -1,7 +1,7 @@
 // The stream tap's relay over the loopback interface, between a client standing in for the engine
 // and a station of the test's own.
-#include "station/SongSpool.h"
 #include "station/StreamTap.h"
+#include "station/SongSpool.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -79,7 +79,8 @@ struct Station
     }
     QUrl url(const QString& path) const
     {
-        const auto scheme = qobject_cast<QSslServer*>(server.get()) ? QStringLiteral("https") : QStringLiteral("http");
+        const auto scheme =
+            qobject_cast<QSslServer*>(server.get()) ? QStringLiteral("https") : QStringLiteral("http");
         return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(scheme).arg(server->serverPort()).arg(path));
     }
     int open() const
@@ -126,7 +127,8 @@ TEST(StreamTap, RelayFollowsARedirectionHandsOnTheAudioAloneAndTellsEachTitle)
 
     {
         Engine engine(relay);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.body() == "abcdefghijklmn"; })) << engine.received.data();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.body() == "abcdefghijklmn"; }))
+            << engine.received.data();
         EXPECT_TRUE(engine.received.startsWith("HTTP/1.1 200 OK\r\n"));
         EXPECT_TRUE(engine.received.contains("Content-Type: audio/mpeg\r\n"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return titles.size() == 2; }));
@@ -148,9 +150,11 @@ TEST(StreamTap, RequestsWithoutTheirTokenAreRefusedAndTheStationIsNotAsked)
     Station station;
     StreamTap tap;
     const QUrl relay = tap.relayAddress(station.url(QStringLiteral("/live")));
-    for (const QByteArray& path : {QByteArray("/"), QByteArray("/0123456789abcdef"), QByteArray("/../live")}) {
+    for (const QByteArray& path :
+         {QByteArray("/"), QByteArray("/0123456789abcdef"), QByteArray("/../live")}) {
         Engine engine(relay, path);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return engine.socket.state() == QAbstractSocket::UnconnectedState; }));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return engine.socket.state() == QAbstractSocket::UnconnectedState; }));
         EXPECT_TRUE(engine.received.startsWith("HTTP/1.1 403 ")) << engine.received.data();
     }
     EXPECT_TRUE(station.requests.isEmpty());
@@ -165,7 +169,8 @@ TEST(StreamTap, WhatIsNoStreamGoesBackToTheStationOnceForTheEngineToTry)
     const QUrl gone(QStringLiteral("http://127.0.0.1:1/live")); // nothing listens there
     for (const QUrl& stream : {station.url(QStringLiteral("/page")), gone}) {
         Engine engine(tap.relayAddress(stream));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.socket.state() == QAbstractSocket::UnconnectedState; }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.socket.state() == QAbstractSocket::UnconnectedState; }));
         EXPECT_TRUE(engine.received.startsWith("HTTP/1.1 307 ")) << engine.received.data();
         EXPECT_TRUE(engine.received.contains("\r\nLocation: " + stream.toEncoded() + "\r\n"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !passed.isEmpty(); }));
@@ -198,7 +203,8 @@ TEST(StreamTap, HttpsStationsAreTappedOverTlsAndASongHeardWholeIsSaved)
     // A certificate nobody vouches for: the engine is sent to the station, to judge it itself.
     {
         Engine engine(tap.relayAddress(https));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.socket.state() == QAbstractSocket::UnconnectedState; }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.socket.state() == QAbstractSocket::UnconnectedState; }));
         EXPECT_TRUE(engine.received.startsWith("HTTP/1.1 307 ")) << engine.received.data();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !passed.isEmpty(); }));
         EXPECT_EQ(passed[0].value(0), https);
@@ -226,7 +232,8 @@ TEST(StreamTap, HttpsStationsAreTappedOverTlsAndASongHeardWholeIsSaved)
     ASSERT_EQ(songs.size(), 3);
     ASSERT_TRUE(songs[1].fromStart && songs[1].toEnd);
     EXPECT_EQ(songs[1].stream, stream);
-    const QString target = dir.filePath(QStringLiteral("station/") + TrackFileName(songs[1].title, songs[1].extension));
+    const QString target =
+        dir.filePath(QStringLiteral("station/") + TrackFileName(songs[1].title, songs[1].extension));
     EXPECT_FALSE(spool->save(songs[1].id, target));
     QFile saved(target);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
