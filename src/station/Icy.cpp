@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QSslSocket>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -17,6 +18,9 @@ namespace {
 constexpr qsizetype kMaxHead = 64 * 1024;
 // What the server may send ahead while the listener takes nothing.
 constexpr qint64 kPausedBuffer = 64 * 1024;
+// A server that takes the connection but never answers (a stalled TLS handshake, a head that never
+// comes) is given up on, as a browser gives up on a handshake, rather than waited for forever.
+constexpr int kAnswerMs = 30000;
 
 bool isRedirection(int status)
 {
@@ -110,8 +114,12 @@ IcyBlocks::Split IcyBlocks::feed(const QByteArray& data)
     return out;
 }
 
-IcyReader::IcyReader(QObject* parent) : QObject(parent), m_socket(new QSslSocket(this))
+IcyReader::IcyReader(QObject* parent)
+    : QObject(parent), m_socket(new QSslSocket(this)), m_answerTimer(new QTimer(this))
 {
+    m_answerTimer->setSingleShot(true);
+    m_answerTimer->setInterval(kAnswerMs);
+    connect(m_answerTimer, &QTimer::timeout, this, [this] { fail(QStringLiteral("no answer in 30 s")); });
     const auto send = [this] {
         m_socket->write(GetRequest(m_address, "Icy-MetaData: 1\r\nAccept: */*\r\n"));
     };
@@ -145,6 +153,7 @@ void IcyReader::connectTo(const QUrl& address)
     m_inHead = true;
     m_blocks.reset();
     m_socket->abort();
+    m_answerTimer->start();
     const QString scheme = address.scheme().toLower();
     m_tls = scheme == u"https";
     if (m_tls)
@@ -158,6 +167,7 @@ void IcyReader::connectTo(const QUrl& address)
 void IcyReader::close()
 {
     m_closed = true;
+    m_answerTimer->stop();
     m_socket->abort();
 }
 
@@ -176,6 +186,7 @@ void IcyReader::fail(const QString& why)
     if (m_closed)
         return;
     m_closed = true;
+    m_answerTimer->stop();
     m_socket->abort();
     emit Ended(why);
 }
@@ -193,6 +204,7 @@ void IcyReader::received()
                 fail(QStringLiteral("no answer head"));
             return;
         }
+        m_answerTimer->stop();
         m_head = std::move(*head);
         data = std::exchange(m_head.body, QByteArray());
         m_buffer.clear();
