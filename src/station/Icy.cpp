@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSslSocket>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -18,6 +19,9 @@ namespace {
 constexpr qsizetype kMaxHead = 64 * 1024;
 // What the server may send ahead while the listener takes nothing.
 constexpr qint64 kPausedBuffer = 64 * 1024;
+// A server that takes the connection but never answers (a stalled TLS handshake, a head that never
+// comes) is given up on, as a browser gives up on a handshake, rather than waited for forever.
+constexpr int kAnswerMs = 30000;
 
 bool isRedirection(int status)
 {
@@ -185,8 +189,12 @@ IcyBlocks::Split IcyBlocks::feed(const QByteArray& data)
     return out;
 }
 
-IcyReader::IcyReader(QObject* parent) : QObject(parent), m_socket(new QSslSocket(this))
+IcyReader::IcyReader(QObject* parent)
+    : QObject(parent), m_socket(new QSslSocket(this)), m_answerTimer(new QTimer(this))
 {
+    m_answerTimer->setSingleShot(true);
+    m_answerTimer->setInterval(kAnswerMs);
+    connect(m_answerTimer, &QTimer::timeout, this, [this] { fail(QStringLiteral("no answer in 30 s")); });
     const auto send = [this] {
         m_socket->write(GetRequest(m_address, "Icy-MetaData: 1\r\nAccept: */*\r\n"));
     };
@@ -226,6 +234,7 @@ void IcyReader::connectTo(const QUrl& address)
     m_inHead = true;
     m_blocks.reset();
     m_socket->abort();
+    m_answerTimer->start();
     const QString scheme = address.scheme().toLower();
     m_tls = scheme == u"https";
     if (m_tls)
@@ -239,6 +248,7 @@ void IcyReader::connectTo(const QUrl& address)
 void IcyReader::close()
 {
     m_closed = true;
+    m_answerTimer->stop();
     m_socket->abort();
 }
 
@@ -261,6 +271,7 @@ void IcyReader::fail(const QString& why, int socketError)
                 : socketError == QAbstractSocket::HostNotFoundError    ? ProbeReply::Failure::HostNotFound
                                                                        : ProbeReply::Failure::Other;
     m_closedByServer = socketError == QAbstractSocket::RemoteHostClosedError;
+    m_answerTimer->stop();
     m_socket->abort();
     emit Ended(why);
 }
@@ -279,6 +290,7 @@ void IcyReader::received()
                 fail(QStringLiteral("no answer head"));
             return;
         }
+        m_answerTimer->stop();
         m_head = std::move(head->reply);
         data = std::move(head->after);
         m_buffer.clear();

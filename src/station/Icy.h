@@ -10,6 +10,7 @@
 #include <optional>
 
 class QSslSocket;
+class QTimer;
 
 namespace sora {
 
@@ -70,7 +71,7 @@ public:
 
 private:
     int m_metaInt;
-    qint64 m_left;      // audio bytes before the next length byte, while in audio
+    qint64 m_left;           // audio bytes before the next length byte, while in audio
     qint64 m_blockLeft = -1; // bytes of the block still to come, -1 while in audio
     QByteArray m_block;
     qint64 m_audio = 0;
@@ -78,7 +79,8 @@ private:
 
 // One listener's connection to a station's stream, asking for metadata: it follows up to five
 // redirections (http and https, TLS from the program), reads the answer's head and hands on the
-// audio and the metadata blocks as they come. Works on the thread it lives on.
+// audio and the metadata blocks as they come. A server without a head 30 s into a connection is
+// given up on (Ended). Works on the thread it lives on.
 class IcyReader final : public QObject
 {
     Q_OBJECT
@@ -121,7 +123,8 @@ private:
     void received();
     void fail(const QString& why, int socketError = -1);
 
-    QSslSocket* m_socket; // plain TCP for http, TLS for https
+    QSslSocket* m_socket;  // plain TCP for http, TLS for https
+    QTimer* m_answerTimer; // from each connection's start until its answer's head
     QUrl m_address;
     int m_redirections = 0;
     QByteArray m_buffer; // what came before the head was whole
