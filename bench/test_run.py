@@ -135,6 +135,20 @@ class PartialReport(unittest.TestCase):
         self.assertEqual(merged, "# Benchmark results\n\nheader\n## 6. Soak\n\nnew soak\n")
 
 
+class TapFigures(unittest.TestCase):
+    def test_each_change_of_title_is_paired_with_the_panel_first_showing_its_song_after_it(self):
+        server = [(0.0, "A - One"), (10.0, "A - Two"), (20.0, "A - One"), (30.0, "A - Three")]
+        panel = [(1.0, "One"), (10.5, "Two"), (19.75, "One"), (40.0, "")]  # Three never shown
+        delays, missed = run.title_delays(server, panel)
+        self.assertEqual(delays, [0.5, -0.25])  # the panel's One of 1.0 is not the second One
+        self.assertEqual(missed, 1)
+
+    def test_the_tap_is_noisy_only_where_its_runs_overlap_the_direct_ones(self):
+        self.assertIs(run.tap_verdict(1.3, 1.1, (1.2, 1.4), (1.0, 1.2)), True)
+        self.assertEqual(run.tap_verdict(1.6, 1.1, (1.2, 1.9), (1.0, 1.3)), run.NOISY)
+        self.assertIs(run.tap_verdict(2.0, 1.1, (1.9, 2.1), (1.0, 1.3)), False)
+
+
 class SoakVerdicts(unittest.TestCase):
     @staticmethod
     def verdicts(fds, pss=None):
