@@ -4,9 +4,9 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "station/Icy.h"
+#include "station/RecorderFolder.h"
 #include "station/SongSpool.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -108,15 +108,13 @@ void RecentSongs::save()
         problem = QStringLiteral("録音フォルダが設定されていません。");
     } else {
         QString folder = m_stationFolder(song->stream);
-        if (folder.isEmpty()) {
-            // The recorder names a station's folder after the stream's name; without one, its address.
-            const QString name = song->station.isEmpty() ? song->stream.host() : song->station;
-            folder = gRecFolder + u'/' + TrackFileName(name, QString()).chopped(1);
-        }
+        // Without a recording of the station, its folder as the recorder would name it: after the
+        // stream's name, without one its address.
+        if (folder.isEmpty())
+            folder = RecorderFolder(gRecFolder)
+                         .stationFolderNamed(song->station.isEmpty() ? song->stream.host() : song->station);
         // A song not heard whole is marked as the recorder marks its own.
-        if (!(song->fromStart && song->toEnd))
-            folder += QStringLiteral("/incomplete");
-        target = QDir(folder).filePath(TrackFileName(song->title, song->extension));
+        target = RecorderFolder::trackFile(folder, song->title, song->extension, song->fromStart && song->toEnd);
         problem = m_spool.save(id, target);
     }
     if (problem) {

@@ -7,7 +7,6 @@
 #include "platform/Platform.h"
 #include "platform/Recordings.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -65,8 +64,7 @@ void SongFromStart::look()
     m_timer->stop();
     deleteLater();
     const bool whole = song->fromStart && song->toEnd;
-    const QString target = QDir(whole ? station : station + QStringLiteral("/incomplete"))
-                               .filePath(TrackFileName(song->title, song->extension));
+    const QString target = RecorderFolder::trackFile(station, song->title, song->extension, whole);
     // The recorder's own piece of a partial song, from the press on, is shorter than what the
     // tap heard since tuning in.
     if (!whole && QFileInfo(target).exists() && QFileInfo(target).size() < song->bytes)

@@ -11,6 +11,28 @@ const QString kIncomplete = QStringLiteral("incomplete");
 
 } // namespace
 
+QString TrackFileName(const QString& title, const QString& extension)
+{
+    QString name = title.trimmed();
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c))
+            c = u'-';
+    }
+    while (name.startsWith(u'.'))
+        name.remove(0, 1);
+    if (name.isEmpty())
+        name = QStringLiteral("（曲名なし）");
+    // A file name holds 255 bytes: a long Japanese title is cut by its UTF-8 bytes, never in the
+    // middle of a character.
+    const qsizetype room = 240 - extension.toUtf8().size();
+    while (name.toUtf8().size() > room) {
+        name.chop(1);
+        if (!name.isEmpty() && name.back().isHighSurrogate())
+            name.chop(1);
+    }
+    return name + u'.' + extension;
+}
+
 RecorderFolder::RecorderFolder(QString recordingFolder) : m_path(QDir::cleanPath(recordingFolder)) {}
 
 QString RecorderFolder::logFile() const
@@ -40,6 +62,18 @@ QString RecorderFolder::stationFolderOf(const QStringList& openFiles) const
             return folder;
     }
     return QString();
+}
+
+QString RecorderFolder::stationFolderNamed(const QString& name) const
+{
+    return QDir(m_path).filePath(TrackFileName(name, QString()).chopped(1));
+}
+
+QString RecorderFolder::trackFile(const QString& stationFolder, const QString& title, const QString& extension,
+                                  bool whole)
+{
+    return QDir(whole ? stationFolder : QDir(stationFolder).filePath(kIncomplete))
+        .filePath(TrackFileName(title, extension));
 }
 
 RecorderFolder::Progress RecorderFolder::progress(const QString& stationFolder, const QDateTime& since)

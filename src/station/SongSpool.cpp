@@ -29,7 +29,6 @@ QString extensionOf(const QByteArray& contentType)
     return QStringLiteral("bin");
 }
 
-// A folder of the user's own, not reachable by others; made if missing.
 std::shared_ptr<SongSpool>& currentSpool()
 {
     static std::shared_ptr<SongSpool> spool;
@@ -46,28 +45,6 @@ std::shared_ptr<SongSpool> SongSpool::current()
 void SongSpool::setCurrent(std::shared_ptr<SongSpool> spool)
 {
     currentSpool() = std::move(spool);
-}
-
-QString TrackFileName(const QString& title, const QString& extension)
-{
-    QString name = title.trimmed();
-    for (QChar& c : name) {
-        if (c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c))
-            c = u'-';
-    }
-    while (name.startsWith(u'.'))
-        name.remove(0, 1);
-    if (name.isEmpty())
-        name = QStringLiteral("（曲名なし）");
-    // A file name holds 255 bytes: a long Japanese title is cut by its UTF-8 bytes, never in the
-    // middle of a character.
-    const qsizetype room = 240 - extension.toUtf8().size();
-    while (name.toUtf8().size() > room) {
-        name.chop(1);
-        if (!name.isEmpty() && name.back().isHighSurrogate())
-            name.chop(1);
-    }
-    return name + u'.' + extension;
 }
 
 QString SongSpool::userFolder()

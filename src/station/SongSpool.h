@@ -102,8 +102,4 @@ private:
     int m_nextSong = 1;
 };
 
-// The name a recorded track of `title` gets in a station folder: the title with what a file name
-// cannot hold replaced, and the stream's extension.
-QString TrackFileName(const QString& title, const QString& extension);
-
 } // namespace sora

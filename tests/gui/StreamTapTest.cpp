@@ -1,6 +1,7 @@
 // The stream tap's relay over the loopback interface, between a client standing in for the engine
 // and a station of the test's own.
 #include "station/StreamTap.h"
+#include "station/RecorderFolder.h"
 #include "station/SongSpool.h"
 
 #include <QScopeGuard>

@@ -1,5 +1,6 @@
 // The spool of the last songs: cut where the title changes, bounded, gone with the program.
 #include "station/SongSpool.h"
+#include "station/RecorderFolder.h"
 
 #include <QDir>
 #include <QFile>
