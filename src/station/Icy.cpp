@@ -145,7 +145,11 @@ std::optional<QString> IcyStreamTitleText(const QByteArray& metadata)
         end = metadata.lastIndexOf('\'');
     if (end < from)
         end = metadata.size();
-    const QByteArray raw = metadata.mid(from, end - from);
+    return IcyText(metadata.mid(from, end - from));
+}
+
+QString IcyText(const QByteArray& raw)
+{
     return IsUtf8(raw) ? QString::fromUtf8(raw) : cp932::decode(raw);
 }
 

@@ -44,6 +44,9 @@ QString DecodedTitle(const QString& text);
 
 // Whether bytes are valid UTF-8 (ASCII and nothing included).
 bool IsUtf8(const QByteArray& bytes);
+// Text a stream server sends (a title, a station's name): UTF-8 where its bytes are UTF-8, else
+// code page 932.
+QString IcyText(const QByteArray& raw);
 
 // A stream's body as it arrives, split into its audio and its metadata blocks: `metaInt` audio
 // bytes, one length byte (times 16), the block, and again. Reads may cut anywhere, the length

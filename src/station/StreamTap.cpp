@@ -2,7 +2,6 @@
 
 #include "Icy.h"
 #include "SongSpool.h"
-#include "app/Cp932.h"
 
 #include <QHostAddress>
 #include <QMutexLocker>
@@ -132,11 +131,8 @@ private:
             s->serving = true;
             if (m_serving[s->stream]++ == 0)
                 emit m_tap->Serving(s->stream, true);
-            if (m_spool) {
-                const QString station =
-                    IsUtf8(head.icyName) ? QString::fromUtf8(head.icyName) : cp932::decode(head.icyName);
-                s->spooled = m_spool->begin(s->stream, head.contentType, station);
-            }
+            if (m_spool)
+                s->spooled = m_spool->begin(s->stream, head.contentType, IcyText(head.icyName));
         });
         connect(s->station, &IcyReader::Audio, s, [this, s](const QByteArray& audio) {
             s->engine->write(audio);
