@@ -1,6 +1,7 @@
 #include "WallClock.h"
 
 #include <QDBusConnection>
+#include <QMetaMethod>
 #include <QSocketNotifier>
 
 #include <sys/timerfd.h>
@@ -8,8 +9,18 @@
 
 namespace sora {
 
-SystemWallClock::SystemWallClock()
+void SystemWallClock::connectNotify(const QMetaMethod& signal)
 {
+    if (signal == QMetaMethod::fromSignal(&WallClock::resumed) ||
+        signal == QMetaMethod::fromSignal(&WallClock::clockChanged))
+        watch();
+}
+
+void SystemWallClock::watch()
+{
+    if (m_watching)
+        return;
+    m_watching = true;
     QDBusConnection::systemBus().connect(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,

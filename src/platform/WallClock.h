@@ -19,23 +19,29 @@ signals:
 };
 
 // The system clock; wakes from logind's PrepareForSleep(false) on the system bus, changes of the
-// clock from a timer that the kernel cancels when the clock is set.
+// clock from a timer that the kernel cancels when the clock is set. Both are asked for only once
+// someone listens (a schedule, in recording mode), not at every start.
 class SystemWallClock final : public WallClock
 {
     Q_OBJECT
 public:
-    SystemWallClock();
+    SystemWallClock() = default;
     ~SystemWallClock() override;
     SystemWallClock(const SystemWallClock&) = delete;
     SystemWallClock& operator=(const SystemWallClock&) = delete;
 
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+
 private slots:
     void prepareForSleep(bool start);
 
 private:
+    void watch();
     void armCancel();
+    bool m_watching = false;
     int m_fd = -1;
 };
 
