@@ -2,6 +2,7 @@
 
 #include "platform/DetachedProcessLauncher.h"
 #include "platform/ProcessIdentity.h"
+#include "UserCache.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,24 +117,24 @@ QString StateFileRecordings::defaultStateFolder()
 
 QString StateFileRecordings::folderProblem(const QString& folder, bool create)
 {
-    const QByteArray path = QFile::encodeName(folder);
-    struct stat st = {};
-    if (::lstat(path.constData(), &st) != 0) {
-        if (errno != ENOENT || !create)
+    FolderState state = OwnFolderState(folder);
+    if (state == FolderState::Missing) {
+        if (!create)
             return QString();
         QDir().mkpath(QFileInfo(folder).path());
-        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
             return QStringLiteral("録音を記録するフォルダを作成できません（") + qt_error_string(errno) +
                    QStringLiteral("）。\r\n") + folder;
-        if (::lstat(path.constData(), &st) != 0)
-            return QStringLiteral("録音を記録するフォルダを作成できません（") + qt_error_string(errno) +
-                   QStringLiteral("）。\r\n") + folder;
+        state = OwnFolderState(folder);
     }
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+    if (state == FolderState::Missing)
+        return QStringLiteral("録音を記録するフォルダを作成できません（") + qt_error_string(errno) +
+               QStringLiteral("）。\r\n") + folder;
+    if (state == FolderState::NotOwn)
         return QStringLiteral(
                    "録音を記録するフォルダがこのユーザーのものではないため、録音を記録・表示しません。\r\n") +
                folder;
-    if ((st.st_mode & 077) != 0)
+    if (state == FolderState::OpenToOthers)
         return QStringLiteral(
                    "録音を記録するフォルダをほかのユーザーも使えるため、録音を記録・表示しません。\r\n"
                    "フォルダの権限を 700 にしてください。\r\n") +

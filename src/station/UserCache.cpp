@@ -15,15 +15,29 @@ QString UserCacheFolder()
     return cache.isEmpty() ? QString() : cache + QStringLiteral("/SoraWindowEX");
 }
 
+FolderState OwnFolderState(const QString& path)
+{
+    struct stat st{};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return FolderState::Missing;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return FolderState::NotOwn;
+    return (st.st_mode & 0077) == 0 ? FolderState::Own : FolderState::OpenToOthers;
+}
+
 bool MakeOwnFolder(const QString& path)
 {
     if (path.isEmpty())
         return false;
     QDir().mkpath(path);
-    struct stat st{};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+    switch (OwnFolderState(path)) {
+    case FolderState::Own:
+        return true;
+    case FolderState::OpenToOthers:
+        return ::chmod(QFile::encodeName(path).constData(), 0700) == 0;
+    default:
         return false;
-    return (st.st_mode & 0077) == 0 || ::chmod(QFile::encodeName(path).constData(), 0700) == 0;
+    }
 }
 
 } // namespace sora
